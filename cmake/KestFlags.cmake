@@ -1,0 +1,10 @@
+# Flags every target of ours gets: warnings as errors, and the sanitizers when asked.
+add_library(kest_build_flags INTERFACE)
+target_compile_options(kest_build_flags INTERFACE -Wall -Wextra -Wpedantic -Werror)
+
+if(KEST_SANITIZE)
+  set(KEST_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all
+      -fno-omit-frame-pointer)
+  add_compile_options(${KEST_SANITIZER_FLAGS})
+  add_link_options(${KEST_SANITIZER_FLAGS})
+endif()

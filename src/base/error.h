@@ -1,0 +1,38 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace kest {
+
+/// A run-time failure with a number and a text, as the error trap reports it.
+/// Conversion failures keep the numbers the original runtime used (6 overflow, 13 type mismatch),
+/// so logs read the same to engineers who know them.
+class KestException : public std::runtime_error {
+public:
+    KestException(int number, const std::string& text) : std::runtime_error(text), number_(number) {}
+
+    /// The error number reported as `ErrCode`.
+    int Number() const noexcept { return number_; }
+
+private:
+    int number_;
+};
+
+namespace errc {
+inline constexpr int kInvalidArgument = 5;
+inline constexpr int kOverflow = 6;
+inline constexpr int kSubscriptOutOfRange = 9;
+inline constexpr int kTypeMismatch = 13;
+}  // namespace errc
+
+/// "Overflow" (6): a value does not fit the target type.
+[[noreturn]] void ThrowOverflow();
+/// "Type mismatch" (13): a value cannot be converted to the target type.
+[[noreturn]] void ThrowTypeMismatch();
+/// "Subscript out of range" (9): a position outside a collection.
+[[noreturn]] void ThrowSubscriptOutOfRange();
+/// "Invalid procedure call or argument" (5), with a text saying what was wrong.
+[[noreturn]] void ThrowInvalidArgument(const std::string& what);
+
+}  // namespace kest
