@@ -2,9 +2,13 @@
 
 namespace kest {
 
-void ThrowOverflow() { throw KestException(errc::kOverflow, "Overflow"); }
+void ThrowOverflow() {
+    throw KestException(errc::kOverflow, "Overflow");
+}
 
-void ThrowTypeMismatch() { throw KestException(errc::kTypeMismatch, "Type mismatch"); }
+void ThrowTypeMismatch() {
+    throw KestException(errc::kTypeMismatch, "Type mismatch");
+}
 
 void ThrowSubscriptOutOfRange() {
     throw KestException(errc::kSubscriptOutOfRange, "Subscript out of range");

@@ -9,13 +9,14 @@ namespace kest {
 /// Conversion failures keep the numbers the original runtime used (6 overflow, 13 type mismatch),
 /// so logs read the same to engineers who know them.
 class KestException : public std::runtime_error {
-public:
-    KestException(int number, const std::string& text) : std::runtime_error(text), number_(number) {}
+  public:
+    KestException(int number, const std::string& text)
+        : std::runtime_error(text), number_(number) {}
 
     /// The error number reported as `ErrCode`.
     int Number() const noexcept { return number_; }
 
-private:
+  private:
     int number_;
 };
 

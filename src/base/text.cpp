@@ -13,26 +13,34 @@ std::string_view TrimIf(std::string_view text, bool tabs) noexcept {
     auto blank = [tabs](char c) { return c == ' ' || (tabs && c == '\t'); };
     std::size_t begin = 0;
     std::size_t end = text.size();
-    while (begin < end && blank(text[begin])) ++begin;
-    while (end > begin && blank(text[end - 1])) --end;
+    while (begin < end && blank(text[begin]))
+        ++begin;
+    while (end > begin && blank(text[end - 1]))
+        --end;
     return text.substr(begin, end - begin);
 }
 
-char UpperAscii(char c) noexcept { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+char UpperAscii(char c) noexcept {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
 
-bool IsDigit(char c) noexcept { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) noexcept {
+    return c >= '0' && c <= '9';
+}
 
 // Checks the grammar before `from_chars`, which would also take "inf", "nan" and hex forms.
 bool ValidNumberGrammar(std::string_view s, bool& integral) noexcept {
     std::size_t i = 0;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
     std::size_t digits = 0;
-    while (i < s.size() && IsDigit(s[i])) ++i, ++digits;
+    while (i < s.size() && IsDigit(s[i]))
+        ++i, ++digits;
     integral = true;
     if (i < s.size() && s[i] == '.') {
         integral = false;
         ++i;
-        while (i < s.size() && IsDigit(s[i])) ++i, ++digits;
+        while (i < s.size() && IsDigit(s[i]))
+            ++i, ++digits;
     }
     if (digits == 0) return false;
     if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
@@ -40,7 +48,8 @@ bool ValidNumberGrammar(std::string_view s, bool& integral) noexcept {
         ++i;
         if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
         std::size_t exp_digits = 0;
-        while (i < s.size() && IsDigit(s[i])) ++i, ++exp_digits;
+        while (i < s.size() && IsDigit(s[i]))
+            ++i, ++exp_digits;
         if (exp_digits == 0) return false;
     }
     return i == s.size();
@@ -57,9 +66,13 @@ std::string FormatShortest(T value) {
 
 }  // namespace
 
-std::string_view Trim(std::string_view text) noexcept { return TrimIf(text, false); }
+std::string_view Trim(std::string_view text) noexcept {
+    return TrimIf(text, false);
+}
 
-std::string_view TrimWhitespace(std::string_view text) noexcept { return TrimIf(text, true); }
+std::string_view TrimWhitespace(std::string_view text) noexcept {
+    return TrimIf(text, true);
+}
 
 bool EqualsNoCase(std::string_view a, std::string_view b) noexcept {
     if (a.size() != b.size()) return false;
@@ -71,7 +84,8 @@ bool EqualsNoCase(std::string_view a, std::string_view b) noexcept {
 
 std::string ToUpperAscii(std::string_view text) {
     std::string out(text);
-    for (char& c : out) c = UpperAscii(c);
+    for (char& c : out)
+        c = UpperAscii(c);
     return out;
 }
 
@@ -122,8 +136,12 @@ std::optional<NumericText> ParseNumeric(std::string_view text) noexcept {
     return out;
 }
 
-std::string FormatDouble(double value) { return FormatShortest(value); }
+std::string FormatDouble(double value) {
+    return FormatShortest(value);
+}
 
-std::string FormatFloat(float value) { return FormatShortest(value); }
+std::string FormatFloat(float value) {
+    return FormatShortest(value);
+}
 
 }  // namespace kest

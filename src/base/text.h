@@ -26,11 +26,11 @@ std::vector<std::string_view> Split(std::string_view text, char separator);
 /// A number read from text: optional sign, digits with an optional decimal point, an optional
 /// exponent; surrounding spaces and tabs allowed. No hexadecimal, no thousands separators.
 struct NumericText {
-    double value = 0;             ///< the value as a double
-    bool integral = false;        ///< written as a plain integer (no point, no exponent)
-    bool negative = false;        ///< a minus sign was present
-    bool magnitude_exact = false; ///< integral and its magnitude fits 64 bits
-    std::uint64_t magnitude = 0;  ///< the exact magnitude when `magnitude_exact`
+    double value = 0;              ///< the value as a double
+    bool integral = false;         ///< written as a plain integer (no point, no exponent)
+    bool negative = false;         ///< a minus sign was present
+    bool magnitude_exact = false;  ///< integral and its magnitude fits 64 bits
+    std::uint64_t magnitude = 0;   ///< the exact magnitude when `magnitude_exact`
 };
 
 /// The number the text holds, or nothing when it is not numeric (an empty text is not).

@@ -80,7 +80,9 @@ void Variant::SetUnsigned(unsigned long long value) {
     }
 }
 
-Variant::Kind Variant::GetKind() const noexcept { return static_cast<Kind>(value_.index()); }
+Variant::Kind Variant::GetKind() const noexcept {
+    return static_cast<Kind>(value_.index());
+}
 
 bool Variant::IsInteger() const noexcept {
     Kind k = GetKind();
@@ -100,8 +102,8 @@ bool Variant::IsNumeric() const noexcept {
 
 namespace {
 
-Number ToNumber(const std::variant<std::monostate, bool, std::int64_t, std::uint64_t, double,
-                                   std::string>& v) {
+Number ToNumber(
+    const std::variant<std::monostate, bool, std::int64_t, std::uint64_t, double, std::string>& v) {
     switch (v.index()) {
         case 0:
             return Number{true, false, 0, 0};
@@ -122,15 +124,25 @@ Number ToNumber(const std::variant<std::monostate, bool, std::int64_t, std::uint
 
 }  // namespace
 
-std::int16_t Variant::ToInt16() const { return IntegerFrom<std::int16_t>(ToNumber(value_)); }
+std::int16_t Variant::ToInt16() const {
+    return IntegerFrom<std::int16_t>(ToNumber(value_));
+}
 
-std::int32_t Variant::ToInt32() const { return IntegerFrom<std::int32_t>(ToNumber(value_)); }
+std::int32_t Variant::ToInt32() const {
+    return IntegerFrom<std::int32_t>(ToNumber(value_));
+}
 
-std::int64_t Variant::ToInt64() const { return IntegerFrom<std::int64_t>(ToNumber(value_)); }
+std::int64_t Variant::ToInt64() const {
+    return IntegerFrom<std::int64_t>(ToNumber(value_));
+}
 
-std::uint64_t Variant::ToUInt64() const { return IntegerFrom<std::uint64_t>(ToNumber(value_)); }
+std::uint64_t Variant::ToUInt64() const {
+    return IntegerFrom<std::uint64_t>(ToNumber(value_));
+}
 
-std::uint8_t Variant::ToByte() const { return IntegerFrom<std::uint8_t>(ToNumber(value_)); }
+std::uint8_t Variant::ToByte() const {
+    return IntegerFrom<std::uint8_t>(ToNumber(value_));
+}
 
 double Variant::ToDouble() const {
     Number n = ToNumber(value_);

@@ -15,22 +15,22 @@ namespace kest {
 /// - a Boolean converts to 1 or 0; to a Boolean, "T"/"TRUE" in any case or a non-zero number is
 ///   true, anything else false.
 class Variant {
-public:
+  public:
     enum class Kind { Empty, Boolean, Integer, Unsigned, Double, Text };
 
     Variant() = default;
-    Variant(bool value) : value_(value) {}  // NOLINT(google-explicit-constructor)
-    Variant(int value) : value_(std::int64_t{value}) {}  // NOLINT
+    Variant(bool value) : value_(value) {}                // NOLINT(google-explicit-constructor)
+    Variant(int value) : value_(std::int64_t{value}) {}   // NOLINT
     Variant(long value) : value_(std::int64_t{value}) {}  // NOLINT
-    Variant(long long value) : value_(std::int64_t{value}) {}  // NOLINT
-    Variant(unsigned value) : value_(std::int64_t{value}) {}  // NOLINT
-    Variant(unsigned long value) { SetUnsigned(value); }  // NOLINT
-    Variant(unsigned long long value) { SetUnsigned(value); }  // NOLINT
-    Variant(double value) : value_(value) {}  // NOLINT
-    Variant(float value) : value_(double{value}) {}  // NOLINT
-    Variant(std::string value) : value_(std::move(value)) {}  // NOLINT
+    Variant(long long value) : value_(std::int64_t{value}) {}        // NOLINT
+    Variant(unsigned value) : value_(std::int64_t{value}) {}         // NOLINT
+    Variant(unsigned long value) { SetUnsigned(value); }             // NOLINT
+    Variant(unsigned long long value) { SetUnsigned(value); }        // NOLINT
+    Variant(double value) : value_(value) {}                         // NOLINT
+    Variant(float value) : value_(double{value}) {}                  // NOLINT
+    Variant(std::string value) : value_(std::move(value)) {}         // NOLINT
     Variant(std::string_view value) : value_(std::string(value)) {}  // NOLINT
-    Variant(const char* value) : value_(std::string(value)) {}  // NOLINT
+    Variant(const char* value) : value_(std::string(value)) {}       // NOLINT
 
     /// Which kind of value this holds. An integer above the signed 64-bit range is `Unsigned`.
     Kind GetKind() const noexcept;
@@ -65,7 +65,7 @@ public:
 
     friend bool operator==(const Variant& a, const Variant& b) = default;
 
-private:
+  private:
     void SetUnsigned(unsigned long long value);
 
     std::variant<std::monostate, bool, std::int64_t, std::uint64_t, double, std::string> value_;

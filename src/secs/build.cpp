@@ -22,7 +22,8 @@ SecsItem B(std::initializer_list<std::uint8_t> bytes) {
 
 SecsItem Boolean(std::initializer_list<bool> values) {
     SecsItem item(enmItemFormat::FormatBoolean);
-    for (bool v : values) item.AddValue(Variant(v));
+    for (bool v : values)
+        item.AddValue(Variant(v));
     return item;
 }
 

@@ -31,30 +31,55 @@ namespace detail {
 template <enmItemFormat F, typename T>
 SecsItem Numbers(std::initializer_list<T> values) {
     SecsItem item(F);
-    for (T v : values) item.AddValue(Variant(v));
+    for (T v : values)
+        item.AddValue(Variant(v));
     return item;
 }
 }  // namespace detail
 
 template <typename... T>
-SecsItem I1(T... v) { return detail::Numbers<enmItemFormat::FormatI1, long long>({static_cast<long long>(v)...}); }
+SecsItem I1(T... v) {
+    return detail::Numbers<enmItemFormat::FormatI1, long long>({static_cast<long long>(v)...});
+}
 template <typename... T>
-SecsItem I2(T... v) { return detail::Numbers<enmItemFormat::FormatI2, long long>({static_cast<long long>(v)...}); }
+SecsItem I2(T... v) {
+    return detail::Numbers<enmItemFormat::FormatI2, long long>({static_cast<long long>(v)...});
+}
 template <typename... T>
-SecsItem I4(T... v) { return detail::Numbers<enmItemFormat::FormatI4, long long>({static_cast<long long>(v)...}); }
+SecsItem I4(T... v) {
+    return detail::Numbers<enmItemFormat::FormatI4, long long>({static_cast<long long>(v)...});
+}
 template <typename... T>
-SecsItem I8(T... v) { return detail::Numbers<enmItemFormat::FormatI8, long long>({static_cast<long long>(v)...}); }
+SecsItem I8(T... v) {
+    return detail::Numbers<enmItemFormat::FormatI8, long long>({static_cast<long long>(v)...});
+}
 template <typename... T>
-SecsItem U1(T... v) { return detail::Numbers<enmItemFormat::FormatU1, unsigned long long>({static_cast<unsigned long long>(v)...}); }
+SecsItem U1(T... v) {
+    return detail::Numbers<enmItemFormat::FormatU1, unsigned long long>(
+        {static_cast<unsigned long long>(v)...});
+}
 template <typename... T>
-SecsItem U2(T... v) { return detail::Numbers<enmItemFormat::FormatU2, unsigned long long>({static_cast<unsigned long long>(v)...}); }
+SecsItem U2(T... v) {
+    return detail::Numbers<enmItemFormat::FormatU2, unsigned long long>(
+        {static_cast<unsigned long long>(v)...});
+}
 template <typename... T>
-SecsItem U4(T... v) { return detail::Numbers<enmItemFormat::FormatU4, unsigned long long>({static_cast<unsigned long long>(v)...}); }
+SecsItem U4(T... v) {
+    return detail::Numbers<enmItemFormat::FormatU4, unsigned long long>(
+        {static_cast<unsigned long long>(v)...});
+}
 template <typename... T>
-SecsItem U8(T... v) { return detail::Numbers<enmItemFormat::FormatU8, unsigned long long>({static_cast<unsigned long long>(v)...}); }
+SecsItem U8(T... v) {
+    return detail::Numbers<enmItemFormat::FormatU8, unsigned long long>(
+        {static_cast<unsigned long long>(v)...});
+}
 template <typename... T>
-SecsItem F4(T... v) { return detail::Numbers<enmItemFormat::FormatF4, double>({static_cast<double>(v)...}); }
+SecsItem F4(T... v) {
+    return detail::Numbers<enmItemFormat::FormatF4, double>({static_cast<double>(v)...});
+}
 template <typename... T>
-SecsItem F8(T... v) { return detail::Numbers<enmItemFormat::FormatF8, double>({static_cast<double>(v)...}); }
+SecsItem F8(T... v) {
+    return detail::Numbers<enmItemFormat::FormatF8, double>({static_cast<double>(v)...});
+}
 
 }  // namespace kest::build

@@ -19,20 +19,21 @@ std::size_t ItemLength(const SecsItem& item) {
 
 void EncodeHeader(const SecsItem& item, std::vector<std::uint8_t>& out) {
     if (!IsWireFormat(item.Format())) {
-        throw SecsCodecError("format " + std::to_string(static_cast<int>(item.Format())) +
-                                 " cannot be sent",
-                             0);
+        throw SecsCodecError(
+            "format " + std::to_string(static_cast<int>(item.Format())) + " cannot be sent", 0);
     }
     std::size_t length = ItemLength(item);
     std::size_t n = LengthByteCount(length);
     out.push_back(static_cast<std::uint8_t>((static_cast<unsigned>(item.Format()) << 2) | n));
-    for (std::size_t i = n; i-- > 0;) out.push_back(static_cast<std::uint8_t>(length >> (8 * i)));
+    for (std::size_t i = n; i-- > 0;)
+        out.push_back(static_cast<std::uint8_t>(length >> (8 * i)));
 }
 
 void EncodeInto(const SecsItem& item, std::vector<std::uint8_t>& out) {
     EncodeHeader(item, out);
     if (item.IsList()) {
-        for (const SecsItem& child : item) EncodeInto(child, out);
+        for (const SecsItem& child : item)
+            EncodeInto(child, out);
     } else {
         auto data = item.Data();
         out.insert(out.end(), data.begin(), data.end());
@@ -40,7 +41,7 @@ void EncodeInto(const SecsItem& item, std::vector<std::uint8_t>& out) {
 }
 
 class Decoder {
-public:
+  public:
     Decoder(std::span<const std::uint8_t> bytes, const DecodeLimits& limits)
         : bytes_(bytes), limits_(limits) {}
 
@@ -63,7 +64,8 @@ public:
         }
         if (Remaining() < n) Fail("truncated: " + std::to_string(n) + " length bytes expected");
         std::size_t length = 0;
-        for (unsigned i = 0; i < n; ++i) length = (length << 8) | bytes_[pos_++];
+        for (unsigned i = 0; i < n; ++i)
+            length = (length << 8) | bytes_[pos_++];
 
         item.SetFormat(*format);
         if (*format == enmItemFormat::FormatList) {
@@ -73,7 +75,8 @@ public:
                                   std::to_string(Remaining()) + " bytes left");
             }
             item.ReserveChildren(length);
-            for (std::size_t i = 0; i < length; ++i) DecodeOne(item.AddItem(), depth + 1);
+            for (std::size_t i = 0; i < length; ++i)
+                DecodeOne(item.AddItem(), depth + 1);
             return;
         }
         if (length > Remaining()) {
@@ -95,7 +98,7 @@ public:
         }
     }
 
-private:
+  private:
     std::size_t Remaining() const noexcept { return bytes_.size() - pos_; }
     [[noreturn]] void Fail(const std::string& what) const { FailAt(pos_, what); }
     [[noreturn]] static void FailAt(std::size_t offset, const std::string& what) {
@@ -124,7 +127,8 @@ std::size_t EncodedSize(const SecsItem& item) {
     std::size_t length = ItemLength(item);
     std::size_t size = 1 + LengthByteCount(length);
     if (item.IsList()) {
-        for (const SecsItem& child : item) size += EncodedSize(child);
+        for (const SecsItem& child : item)
+            size += EncodedSize(child);
     } else {
         size += length;
     }

@@ -21,13 +21,13 @@ struct DecodeLimits {
 
 /// Bytes that are not a valid SECS-II item, or an item that cannot be encoded.
 class SecsCodecError : public std::runtime_error {
-public:
+  public:
     SecsCodecError(const std::string& what, std::size_t offset)
         : std::runtime_error(what), offset_(offset) {}
     /// Where in the input the fault was found (0 for encoding faults).
     std::size_t Offset() const noexcept { return offset_; }
 
-private:
+  private:
     std::size_t offset_;
 };
 

@@ -104,9 +104,13 @@ const SecsItem& SecsItem::Item(std::size_t position) const {
     return *children_[position - 1];
 }
 
-SecsItem& SecsItem::AddItem() { return AddItem(SecsItem()); }
+SecsItem& SecsItem::AddItem() {
+    return AddItem(SecsItem());
+}
 
-SecsItem& SecsItem::AddItem(enmItemFormat format) { return AddItem(SecsItem(format)); }
+SecsItem& SecsItem::AddItem(enmItemFormat format) {
+    return AddItem(SecsItem(format));
+}
 
 SecsItem& SecsItem::AddItem(std::size_t position) {
     RequireList();

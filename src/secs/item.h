@@ -21,7 +21,7 @@ namespace kest {
 /// stays valid until that child is removed, whatever else is added.
 /// Values are kept as their wire bytes (big-endian), so encoding and decoding copy bytes only.
 class SecsItem {
-public:
+  public:
     /// A zero-length list.
     SecsItem() = default;
     /// A zero-length item of `format`.
@@ -100,7 +100,7 @@ public:
     /// Takes the wire bytes as they are; the caller has checked the size (decoder use).
     void AssignData(const std::uint8_t* data, std::size_t size);
 
-private:
+  private:
     void RequireList() const;
     void RequireValues() const;
     void AppendConverted(const Variant& value);
@@ -111,7 +111,7 @@ private:
 };
 
 class SecsItem::ChildIterator {
-public:
+  public:
     using Base = std::vector<std::unique_ptr<SecsItem>>::iterator;
     using iterator_category = std::forward_iterator_tag;
     using value_type = SecsItem;
@@ -134,12 +134,12 @@ public:
     }
     friend bool operator==(const ChildIterator& a, const ChildIterator& b) = default;
 
-private:
+  private:
     Base it_;
 };
 
 class SecsItem::ConstChildIterator {
-public:
+  public:
     using Base = std::vector<std::unique_ptr<SecsItem>>::const_iterator;
     using iterator_category = std::forward_iterator_tag;
     using value_type = SecsItem;
@@ -162,12 +162,16 @@ public:
     }
     friend bool operator==(const ConstChildIterator& a, const ConstChildIterator& b) = default;
 
-private:
+  private:
     Base it_;
 };
 
-inline SecsItem::ChildIterator SecsItem::begin() noexcept { return ChildIterator(children_.begin()); }
-inline SecsItem::ChildIterator SecsItem::end() noexcept { return ChildIterator(children_.end()); }
+inline SecsItem::ChildIterator SecsItem::begin() noexcept {
+    return ChildIterator(children_.begin());
+}
+inline SecsItem::ChildIterator SecsItem::end() noexcept {
+    return ChildIterator(children_.end());
+}
 inline SecsItem::ConstChildIterator SecsItem::begin() const noexcept {
     return ConstChildIterator(children_.begin());
 }

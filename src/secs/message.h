@@ -13,7 +13,7 @@ std::string MessageName(int stream, int function);
 /// One SECS-II message: stream, function, W-bit and a body of zero items (header only) or one.
 /// The body hangs under `RootItem`, a list whose children are the body's top-level items.
 class SecsMessage {
-public:
+  public:
     SecsMessage() = default;
     /// A header-only message. Raises error 5 for a stream above 127 or a function above 255.
     SecsMessage(int stream, int function, bool reply_expected = false);
@@ -43,7 +43,7 @@ public:
 
     friend bool operator==(const SecsMessage& a, const SecsMessage& b) = default;
 
-private:
+  private:
     int stream_ = 0;
     int function_ = 0;
     bool reply_expected_ = false;

@@ -14,7 +14,9 @@ using namespace kest::build;
 using test::Hex;
 using test::ToHex;
 
-std::string Encoded(const SecsItem& item) { return ToHex(EncodeItem(item)); }
+std::string Encoded(const SecsItem& item) {
+    return ToHex(EncodeItem(item));
+}
 
 // Each case: an item, its exact E5 bytes; decoding the bytes must give the item back.
 struct Case {
@@ -35,22 +37,16 @@ INSTANTIATE_TEST_SUITE_P(
     Codec, EveryFormat,
     ::testing::Values(
         Case{"list", L(U4(1), A("x")), "01 02 b1 04 00 00 00 01 41 01 78"},
-        Case{"empty_list", L(), "01 00"},
-        Case{"binary", B({0x0A, 0x1F}), "21 02 0a 1f"},
-        Case{"empty_binary", B(), "21 00"},
-        Case{"boolean", Boolean({true, false}), "25 02 01 00"},
-        Case{"ascii", A("Hi"), "41 02 48 69"},
-        Case{"empty_ascii", A(), "41 00"},
-        Case{"jis8", J("ab"), "45 02 61 62"},
-        Case{"i8", I8(-2), "61 08 ff ff ff ff ff ff ff fe"},
-        Case{"i1", I1(-1, 127), "65 02 ff 7f"},
-        Case{"i2", I2(-32768), "69 02 80 00"},
+        Case{"empty_list", L(), "01 00"}, Case{"binary", B({0x0A, 0x1F}), "21 02 0a 1f"},
+        Case{"empty_binary", B(), "21 00"}, Case{"boolean", Boolean({true, false}), "25 02 01 00"},
+        Case{"ascii", A("Hi"), "41 02 48 69"}, Case{"empty_ascii", A(), "41 00"},
+        Case{"jis8", J("ab"), "45 02 61 62"}, Case{"i8", I8(-2), "61 08 ff ff ff ff ff ff ff fe"},
+        Case{"i1", I1(-1, 127), "65 02 ff 7f"}, Case{"i2", I2(-32768), "69 02 80 00"},
         Case{"i4", I4(-2, 16909060), "71 08 ff ff ff fe 01 02 03 04"},
         Case{"f8", F8(1.0), "81 08 3f f0 00 00 00 00 00 00"},
         Case{"f4", F4(-2.5), "91 04 c0 20 00 00"},
         Case{"u8", U8(std::numeric_limits<std::uint64_t>::max()), "a1 08 ff ff ff ff ff ff ff ff"},
-        Case{"u1", U1(0, 255), "a5 02 00 ff"},
-        Case{"u2", U2(258), "a9 02 01 02"},
+        Case{"u1", U1(0, 255), "a5 02 00 ff"}, Case{"u2", U2(258), "a9 02 01 02"},
         Case{"u4", U4(), "b1 00"},
         Case{"u4_array", U4(1, 2, 3), "b1 0c 00 00 00 01 00 00 00 02 00 00 00 03"},
         Case{"nested", L(L(), L(B({1}), L(U1(7)))), "01 02 01 00 01 02 21 01 01 01 01 a5 01 07"}),
@@ -76,7 +72,8 @@ TEST(Codec, LengthBytesGrowWithTheLength) {
     EXPECT_EQ(DecodeItem(e), a65536);
 
     SecsItem list;
-    for (int i = 0; i < 300; ++i) list.AddItem(enmItemFormat::FormatU1);
+    for (int i = 0; i < 300; ++i)
+        list.AddItem(enmItemFormat::FormatU1);
     e = EncodeItem(list);
     EXPECT_EQ(ToHex({e.begin(), e.begin() + 3}), "02 01 2c");
     EXPECT_EQ(DecodeItem(e), list);

@@ -81,7 +81,8 @@ TEST(SecsItem, ValueReadsFirstOrGivenPosition) {
 TEST(SecsItem, ChildrenCountFromOneAndStayPut) {
     SecsItem list;
     SecsItem& first = list.AddItem(enmItemFormat::FormatU4);
-    for (int i = 0; i < 100; ++i) list.AddItem();  // would move children held by value
+    for (int i = 0; i < 100; ++i)
+        list.AddItem();  // would move children held by value
     first.SetValue(42);
     EXPECT_EQ(list.Item(1), U4(42));
     SecsItem& inserted = list.AddItem(1);
