@@ -49,13 +49,20 @@ std::string FormatLocal(Clock::TimePoint t, const std::string& pattern) {
             continue;
         }
         int value = -1;
-        if (next_is("yy")) value = lt.year % 100;
-        else if (next_is("mm")) value = lt.month;
-        else if (next_is("dd")) value = lt.day;
-        else if (next_is("hh")) value = lt.hour;
-        else if (next_is("nn")) value = lt.minute;
-        else if (next_is("ss")) value = lt.second;
-        else if (next_is("cc")) value = lt.hundredths;
+        if (next_is("yy"))
+            value = lt.year % 100;
+        else if (next_is("mm"))
+            value = lt.month;
+        else if (next_is("dd"))
+            value = lt.day;
+        else if (next_is("hh"))
+            value = lt.hour;
+        else if (next_is("nn"))
+            value = lt.minute;
+        else if (next_is("ss"))
+            value = lt.second;
+        else if (next_is("cc"))
+            value = lt.hundredths;
         if (value >= 0) {
             AppendPadded(out, value, 2);
             i += 2;

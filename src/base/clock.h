@@ -8,7 +8,7 @@ namespace kest {
 
 /// The wall clock, injected everywhere time is read, so tests run in simulated time.
 class Clock {
-public:
+  public:
     using TimePoint = std::chrono::system_clock::time_point;
     virtual ~Clock() = default;
     /// The current time.
@@ -17,7 +17,7 @@ public:
 
 /// The machine's clock.
 class SystemClock final : public Clock {
-public:
+  public:
     TimePoint Now() const override { return std::chrono::system_clock::now(); }
     /// A shared instance for objects created without an explicit clock.
     static std::shared_ptr<Clock> Instance();
@@ -25,26 +25,26 @@ public:
 
 /// A clock that moves only when told to (tests).
 class ManualClock final : public Clock {
-public:
+  public:
     explicit ManualClock(TimePoint start) : now_(start) {}
     TimePoint Now() const override { return now_; }
     void Set(TimePoint t) { now_ = t; }
     void Advance(std::chrono::milliseconds by) { now_ += by; }
 
-private:
+  private:
     TimePoint now_;
 };
 
 /// A time broken down in the local time zone.
 struct LocalTime {
-    int year = 0;        ///< four digits
-    int month = 0;       ///< 1 to 12
-    int day = 0;         ///< 1 to 31
-    int hour = 0;        ///< 0 to 23
-    int minute = 0;      ///< 0 to 59
-    int second = 0;      ///< 0 to 59 (60 on a leap second)
-    int hundredths = 0;  ///< 0 to 99
-    int day_of_year = 0; ///< 1 to 366
+    int year = 0;         ///< four digits
+    int month = 0;        ///< 1 to 12
+    int day = 0;          ///< 1 to 31
+    int hour = 0;         ///< 0 to 23
+    int minute = 0;       ///< 0 to 59
+    int second = 0;       ///< 0 to 59 (60 on a leap second)
+    int hundredths = 0;   ///< 0 to 99
+    int day_of_year = 0;  ///< 1 to 366
 };
 
 /// `t` in the local time zone.

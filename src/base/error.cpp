@@ -2,20 +2,21 @@
 
 namespace kest {
 
-void ThrowOverflow() {
-    throw KestException(errc::kOverflow, "Overflow");
+void ThrowOverflow(std::source_location where) {
+    throw KestException(errc::kOverflow, "Overflow", where);
 }
 
-void ThrowTypeMismatch() {
-    throw KestException(errc::kTypeMismatch, "Type mismatch");
+void ThrowTypeMismatch(std::source_location where) {
+    throw KestException(errc::kTypeMismatch, "Type mismatch", where);
 }
 
-void ThrowSubscriptOutOfRange() {
-    throw KestException(errc::kSubscriptOutOfRange, "Subscript out of range");
+void ThrowSubscriptOutOfRange(std::source_location where) {
+    throw KestException(errc::kSubscriptOutOfRange, "Subscript out of range", where);
 }
 
-void ThrowInvalidArgument(const std::string& what) {
-    throw KestException(errc::kInvalidArgument, "Invalid procedure call or argument: " + what);
+void ThrowInvalidArgument(const std::string& what, std::source_location where) {
+    throw KestException(errc::kInvalidArgument, "Invalid procedure call or argument: " + what,
+                        where);
 }
 
 }  // namespace kest

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <source_location>
 #include <stdexcept>
 #include <string>
 
@@ -28,12 +29,14 @@ inline constexpr int kTypeMismatch = 13;
 }  // namespace errc
 
 /// "Overflow" (6): a value does not fit the target type.
-[[noreturn]] void ThrowOverflow();
+[[noreturn]] void ThrowOverflow(std::source_location where = std::source_location::current());
 /// "Type mismatch" (13): a value cannot be converted to the target type.
-[[noreturn]] void ThrowTypeMismatch();
+[[noreturn]] void ThrowTypeMismatch(std::source_location where = std::source_location::current());
 /// "Subscript out of range" (9): a position outside a collection.
-[[noreturn]] void ThrowSubscriptOutOfRange();
+[[noreturn]] void ThrowSubscriptOutOfRange(
+    std::source_location where = std::source_location::current());
 /// "Invalid procedure call or argument" (5), with a text saying what was wrong.
-[[noreturn]] void ThrowInvalidArgument(const std::string& what);
+[[noreturn]] void ThrowInvalidArgument(
+    const std::string& what, std::source_location where = std::source_location::current());
 
 }  // namespace kest

@@ -5,7 +5,11 @@
 namespace kest {
 
 std::string MessageName(int stream, int function) {
-    return "S" + std::to_string(stream) + "F" + std::to_string(function);
+    std::string name = "S";
+    name += std::to_string(stream);
+    name += 'F';
+    name += std::to_string(function);
+    return name;
 }
 
 SecsMessage::SecsMessage(int stream, int function, bool reply_expected)
