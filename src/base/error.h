@@ -11,14 +11,18 @@ namespace kest {
 /// so logs read the same to engineers who know them.
 class KestException : public std::runtime_error {
   public:
-    KestException(int number, const std::string& text)
-        : std::runtime_error(text), number_(number) {}
+    KestException(int number, const std::string& text,
+                  std::source_location where = std::source_location::current())
+        : std::runtime_error(text), number_(number), line_(static_cast<int>(where.line())) {}
 
     /// The error number reported as `ErrCode`.
     int Number() const noexcept { return number_; }
+    /// The source line that raised it, reported as `ErrLine`.
+    int Line() const noexcept { return line_; }
 
   private:
     int number_;
+    int line_;
 };
 
 namespace errc {
