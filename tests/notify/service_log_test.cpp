@@ -1,0 +1,115 @@
+#include "notify/service_log.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <sstream>
+
+#include "base/error.h"
+
+namespace kest {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+Clock::TimePoint Utc(int y, int mo, int d, int h, int mi, int s, int ms = 0) {
+    std::tm tm{};
+    tm.tm_year = y - 1900;
+    tm.tm_mon = mo - 1;
+    tm.tm_mday = d;
+    tm.tm_hour = h;
+    tm.tm_min = mi;
+    tm.tm_sec = s;
+    return std::chrono::system_clock::from_time_t(timegm(&tm)) + std::chrono::milliseconds(ms);
+}
+
+std::string Read(const fs::path& file) {
+    std::ifstream in(file);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class ServiceLog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setenv("TZ", "UTC", 1);
+        tzset();
+        dir_ = fs::temp_directory_path() /
+               ("kest_log_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        clock_ = std::make_shared<ManualClock>(Utc(2026, 12, 5, 23, 59, 58, 120));
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    void Touch(const std::string& name, Clock::TimePoint modified) {
+        std::ofstream(dir_ / name) << "old";
+        fs::last_write_time(dir_ / name, std::chrono::file_clock::from_sys(modified));
+    }
+
+    fs::path dir_;
+    std::shared_ptr<ManualClock> clock_;
+};
+
+TEST_F(ServiceLog, LinesAreStampedWithHundredthsIntoTheDailyFile) {
+    clsLogInfo log(dir_ / "Log", clock_);
+    EXPECT_TRUE(fs::is_directory(dir_ / "Log"));  // created when missing
+    log.WriteLog("************KestServer Started************");
+    clock_->Advance(1900ms);  // past midnight: the next line goes to the new day's file
+    log.WriteLog("second");
+    EXPECT_EQ(Read(dir_ / "Log" / "KestTool_2026-12-05.log"),
+              "2026/12/05 23:59:58.12 ************KestServer Started************\n");
+    EXPECT_EQ(Read(dir_ / "Log" / "KestTool_2026-12-06.log"), "2026/12/06 00:00:00.02 second\n");
+}
+
+TEST_F(ServiceLog, FirstLineOfADayPurgesOldLogsOfTheThreeBaseNames) {
+    fs::create_directories(dir_);
+    auto now = clock_->Now();
+    Touch("KestTool_2026-08-01.log", now - 121 * 24h);
+    Touch("SECSII_2026-08-01.log", now - 121 * 24h);
+    Touch("SECSI_2026-08-01.log", now - 121 * 24h);
+    Touch("KestTool_2026-08-10.log", now - 119 * 24h);  // young enough
+    Touch("Other_2026-08-01.log", now - 200 * 24h);     // another base name
+    Touch("KestTool_2026-08-01.txt", now - 200 * 24h);  // not a log
+    clsLogInfo log(dir_, clock_);
+    log.WriteLog("x");
+    EXPECT_FALSE(fs::exists(dir_ / "KestTool_2026-08-01.log"));
+    EXPECT_FALSE(fs::exists(dir_ / "SECSII_2026-08-01.log"));
+    EXPECT_FALSE(fs::exists(dir_ / "SECSI_2026-08-01.log"));
+    EXPECT_TRUE(fs::exists(dir_ / "KestTool_2026-08-10.log"));
+    EXPECT_TRUE(fs::exists(dir_ / "Other_2026-08-01.log"));
+    EXPECT_TRUE(fs::exists(dir_ / "KestTool_2026-08-01.txt"));
+
+    // Later lines of the same day do not purge again.
+    Touch("KestTool_2026-07-01.log", now - 150 * 24h);
+    log.WriteLog("y");
+    EXPECT_TRUE(fs::exists(dir_ / "KestTool_2026-07-01.log"));
+}
+
+TEST_F(ServiceLog, PurgeDurationZeroKeepsEverything) {
+    fs::create_directories(dir_);
+    Touch("KestTool_2020-01-01.log", clock_->Now() - 2000 * 24h);
+    clsLogInfo log(dir_, clock_);
+    log.SetPurgeDuration(0);
+    log.WriteLog("x");
+    EXPECT_TRUE(fs::exists(dir_ / "KestTool_2020-01-01.log"));
+}
+
+TEST_F(ServiceLog, AFileThatCannotBeWrittenIsReported) {
+    fs::create_directories(dir_);
+    clsLogInfo log(dir_, clock_);
+    fs::create_directories(log.CurrentFile());  // a directory where the file should be
+    try {
+        log.WriteLog("x");
+        FAIL();
+    } catch (const KestException& e) {
+        EXPECT_EQ(e.Number(), 75);
+    }
+}
+
+}  // namespace
+}  // namespace kest
