@@ -15,7 +15,8 @@ constexpr std::size_t kMiB = 1024 * 1024;
 kest::SecsItem BigBinary() {
     kest::SecsItem item(kest::enmItemFormat::FormatBinary);
     std::vector<std::uint8_t> bytes(kMiB);
-    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<std::uint8_t>(i);
     item.SetData(bytes);
     return item;
 }
@@ -23,7 +24,8 @@ kest::SecsItem BigBinary() {
 kest::SecsItem U4List(std::size_t n) {
     kest::SecsItem list;
     list.ReserveChildren(n);
-    for (std::size_t i = 0; i < n; ++i) list.AddItem(kest::build::U4(i));
+    for (std::size_t i = 0; i < n; ++i)
+        list.AddItem(kest::build::U4(i));
     return list;
 }
 

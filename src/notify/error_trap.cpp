@@ -29,7 +29,8 @@ TrappedError DescribeCurrentException() {
     }
 }
 
-bool TryTrapped(ErrorReporter* reporter, std::string_view source, const std::function<void()>& body) {
+bool TryTrapped(ErrorReporter* reporter, std::string_view source,
+                const std::function<void()>& body) {
     try {
         body();
         return true;

@@ -19,7 +19,7 @@ struct KestListener {
 
 /// Keeps a listener subscribed while it lives; destroying (or `Cancel`) unsubscribes.
 class Subscription {
-public:
+  public:
     Subscription() = default;
     Subscription(std::weak_ptr<std::vector<std::shared_ptr<KestListener>>> list,
                  std::weak_ptr<KestListener> listener)
@@ -33,7 +33,7 @@ public:
     /// Stops the notifications to this listener.
     void Cancel() noexcept;
 
-private:
+  private:
     std::weak_ptr<std::vector<std::shared_ptr<KestListener>>> list_;
     std::weak_ptr<KestListener> listener_;
 };
@@ -41,7 +41,7 @@ private:
 /// The four notifications, delivered to every subscribed listener in subscription order.
 /// A listener that throws does not stop the others and does not reach the control's caller.
 class Notifier {
-public:
+  public:
     /// Adds a listener; it hears notifications until the returned subscription ends.
     [[nodiscard]] Subscription Subscribe(KestListener listener);
 
@@ -53,7 +53,7 @@ public:
     /// The number of listeners.
     std::size_t Count() const noexcept { return listeners_->size(); }
 
-private:
+  private:
     template <typename Member, typename Arg>
     void Raise(Member member, Arg& arg) const;
 

@@ -12,7 +12,8 @@ std::string ErrorLogLine(const KestError& error);
 std::string MethodLogLine(const KestMethod& method);
 /// "<EVENT> [" + service + "] " + event, then " {name=value}" per output
 std::string EventLogLine(const KestEvent& event);
-/// "<COMMAND> RCMD=" + RCMD, ", OBJSPEC=" + OBJSPEC when enhanced, then " {INPUT:name/format=value}"
+/// "<COMMAND> RCMD=" + RCMD, ", OBJSPEC=" + OBJSPEC when enhanced, then "
+/// {INPUT:name/format=value}"
 std::string CommandLogLine(const KestCommand& command);
 /// The format text of a command parameter: "L", "B", "BL", "I8" ... "U4"; any other code "A".
 std::string CommandFormatText(enmItemFormat format);

@@ -13,9 +13,13 @@ Variant Find(const std::vector<KestItem>& items, const std::string& name) {
 
 }  // namespace
 
-Variant KestEvent::Output(const std::string& name) const { return Find(outputs_, name); }
+Variant KestEvent::Output(const std::string& name) const {
+    return Find(outputs_, name);
+}
 
-Variant KestMethod::Output(const std::string& name) const { return Find(outputs_, name); }
+Variant KestMethod::Output(const std::string& name) const {
+    return Find(outputs_, name);
+}
 
 void KestCommand::AddOutputs(std::string CPNAME, std::int32_t CPACK) {
     KestCmdItem item;

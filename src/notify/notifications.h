@@ -29,7 +29,7 @@ struct KestItem {
 
 /// A GEM happening: a state change, a constant change, a trace set-up, a time-out ...
 class KestEvent {
-public:
+  public:
     KestEvent() = default;
     KestEvent(std::string service_name, std::string event_name)
         : ServiceName(std::move(service_name)), EventName(std::move(event_name)) {}
@@ -47,13 +47,13 @@ public:
     /// The value of the first output named `name`, or empty.
     Variant Output(const std::string& name) const;
 
-private:
+  private:
     std::vector<KestItem> outputs_;
 };
 
 /// The outcome of a request of the application, named after the SEMI data items it carries.
 class KestMethod {
-public:
+  public:
     KestMethod() = default;
     KestMethod(std::string service_name, std::string method_name, std::int32_t tid = 0)
         : ServiceName(std::move(service_name)), MethodName(std::move(method_name)), TID(tid) {}
@@ -75,7 +75,7 @@ public:
     /// The value of the first output named `name`, or empty.
     Variant Output(const std::string& name) const;
 
-private:
+  private:
     std::vector<KestItem> inputs_;
     std::vector<KestItem> outputs_;
 };
@@ -98,7 +98,7 @@ struct KestEnCmdItem {
 
 /// A remote command of the host, handed to the application and answered with `ReplyCommand`.
 class KestCommand {
-public:
+  public:
     /// A command with the defaults: RCMD "KestCommand", OBJSPEC and S2F49type "NULL", and the
     /// transaction number `tid`.
     explicit KestCommand(std::int32_t tid = 0) : tid_(tid) {}
@@ -128,7 +128,7 @@ public:
     const std::shared_ptr<SecsTransaction>& Transaction() const noexcept { return transaction_; }
     void SetTransaction(std::shared_ptr<SecsTransaction> t) { transaction_ = std::move(t); }
 
-private:
+  private:
     std::vector<KestCmdItem> inputs_;
     std::vector<Output> outputs_;
     std::int32_t tid_;

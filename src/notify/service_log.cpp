@@ -71,10 +71,10 @@ void clsLogInfo::DeleteBackup() {
         std::string name = entry.path().filename().string();
         if (!entry.is_regular_file(ec) || !EndsWith(name, ".log")) continue;
         bool matches = false;
-        for (const auto& base : bases) matches = matches || StartsWith(name, base);
+        for (const auto& base : bases)
+            matches = matches || StartsWith(name, base);
         if (!matches) continue;
-        auto modified = std::chrono::file_clock::to_sys(
-            fs::last_write_time(entry.path(), ec));
+        auto modified = std::chrono::file_clock::to_sys(fs::last_write_time(entry.path(), ec));
         if (ec) continue;
         if (now - modified > limit) fs::remove(entry.path(), ec);
     }

@@ -14,7 +14,7 @@ namespace kest {
 /// stamped "yyyy/mm/dd hh:mm:ss.cc". On the first line of a day, log files older than
 /// `PurgeDuration` days are deleted.
 class clsLogInfo {
-public:
+  public:
     explicit clsLogInfo(std::filesystem::path path_name,
                         std::shared_ptr<Clock> clock = SystemClock::Instance());
 
@@ -36,7 +36,7 @@ public:
     /// Today's file: PathName/FileName_yyyy-mm-dd.log.
     std::filesystem::path CurrentFile() const;
 
-private:
+  private:
     std::filesystem::path path_name_;
     std::string file_name_ = "KestTool";
     std::int32_t purge_duration_ = 120;

@@ -18,12 +18,11 @@ Clock::TimePoint Local(int y, int mo, int d, int h, int mi, int s, int ms = 0) {
     tm.tm_min = mi;
     tm.tm_sec = s;
     tm.tm_isdst = -1;
-    return std::chrono::system_clock::from_time_t(std::mktime(&tm)) +
-           std::chrono::milliseconds(ms);
+    return std::chrono::system_clock::from_time_t(std::mktime(&tm)) + std::chrono::milliseconds(ms);
 }
 
 class ClockTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         setenv("TZ", "UTC", 1);
         tzset();

@@ -23,8 +23,9 @@ TEST(Notifier, EveryListenerHearsInOrderUntilItsSubscriptionEnds) {
     second.Cancel();
     notifier.RaiseEvent(KestEvent("S", "B"));
     {
-        auto scoped = notifier.Subscribe(
-            {.EventNotification = [&](const KestEvent& e) { heard.push_back("3:" + e.EventName); }});
+        auto scoped = notifier.Subscribe({.EventNotification = [&](const KestEvent& e) {
+            heard.push_back("3:" + e.EventName);
+        }});
         notifier.RaiseEvent(KestEvent("S", "C"));
     }
     notifier.RaiseEvent(KestEvent("S", "D"));
@@ -85,15 +86,16 @@ TEST(LogLines, CommandLineNamesFormatsAndObjspecOnlyWhenEnhanced) {
               "<COMMAND> RCMD=START {INPUT:LOT/A=L1} {INPUT:N/U4=3} {INPUT:F/BL=True}");
     command.IsEnhanced = true;
     command.OBJSPEC = "OBJ";
-    EXPECT_EQ(CommandLogLine(command),
-              "<COMMAND> RCMD=START, OBJSPEC=OBJ {INPUT:LOT/A=L1} {INPUT:N/U4=3} {INPUT:F/BL=True}");
+    EXPECT_EQ(
+        CommandLogLine(command),
+        "<COMMAND> RCMD=START, OBJSPEC=OBJ {INPUT:LOT/A=L1} {INPUT:N/U4=3} {INPUT:F/BL=True}");
     EXPECT_EQ(CommandFormatText(enmItemFormat::FormatJIS8), "A");
     EXPECT_EQ(CommandFormatText(enmItemFormat::FormatList), "L");
     EXPECT_EQ(CommandFormatText(enmItemFormat::FormatBinary), "B");
 }
 
 class Recorder : public ErrorReporter {
-public:
+  public:
     void TriggerError(const std::string& source, int code, const std::string& text,
                       int line) override {
         errors.push_back({source, code, text, line});
@@ -103,11 +105,15 @@ public:
 
 TEST(ErrorTrap, TurnsEveryFailureIntoOneReportAndTheFailureValue) {
     Recorder recorder;
-    EXPECT_EQ(RunTrapped(&recorder, "GEMAlarm:SetAlarmByALID", [] { return 7; }, -1), 7);
+    EXPECT_EQ(RunTrapped(
+                  &recorder, "GEMAlarm:SetAlarmByALID", [] { return 7; }, -1),
+              7);
     EXPECT_TRUE(recorder.errors.empty());
 
     EXPECT_FALSE(RunTrapped(&recorder, "A:B", []() -> bool { ThrowOverflow(); }));
-    EXPECT_EQ(RunTrapped(&recorder, "A:C", []() -> int { throw std::bad_alloc(); }, -1), -1);
+    EXPECT_EQ(RunTrapped(
+                  &recorder, "A:C", []() -> int { throw std::bad_alloc(); }, -1),
+              -1);
     RunTrapped(&recorder, "A:D", [] {
         throw std::filesystem::filesystem_error("x", std::make_error_code(std::errc::io_error));
     });

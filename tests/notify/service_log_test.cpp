@@ -34,7 +34,7 @@ std::string Read(const fs::path& file) {
 }
 
 class ServiceLog : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         setenv("TZ", "UTC", 1);
         tzset();
