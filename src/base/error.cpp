@@ -2,21 +2,21 @@
 
 namespace kest {
 
-void ThrowOverflow(std::source_location where) {
-    throw KestException(errc::kOverflow, "Overflow", where);
+void ThrowOverflow(int line) {
+    throw KestException(errc::kOverflow, "Overflow", line);
 }
 
-void ThrowTypeMismatch(std::source_location where) {
-    throw KestException(errc::kTypeMismatch, "Type mismatch", where);
+void ThrowTypeMismatch(int line) {
+    throw KestException(errc::kTypeMismatch, "Type mismatch", line);
 }
 
-void ThrowSubscriptOutOfRange(std::source_location where) {
-    throw KestException(errc::kSubscriptOutOfRange, "Subscript out of range", where);
+void ThrowSubscriptOutOfRange(int line) {
+    throw KestException(errc::kSubscriptOutOfRange, "Subscript out of range", line);
 }
 
-void ThrowInvalidArgument(const std::string& what, std::source_location where) {
+void ThrowInvalidArgument(const std::string& what, int line) {
     throw KestException(errc::kInvalidArgument, "Invalid procedure call or argument: " + what,
-                        where);
+                        line);
 }
 
 }  // namespace kest

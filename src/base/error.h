@@ -1,6 +1,5 @@
 #pragma once
 
-#include <source_location>
 #include <stdexcept>
 #include <string>
 
@@ -11,9 +10,10 @@ namespace kest {
 /// so logs read the same to engineers who know them.
 class KestException : public std::runtime_error {
   public:
-    KestException(int number, const std::string& text,
-                  std::source_location where = std::source_location::current())
-        : std::runtime_error(text), number_(number), line_(static_cast<int>(where.line())) {}
+    /// `line` defaults to the line of the caller (both compilers we use provide the builtin;
+    /// clang 14 lacks std::source_location with this standard library).
+    KestException(int number, const std::string& text, int line = __builtin_LINE())
+        : std::runtime_error(text), number_(number), line_(line) {}
 
     /// The error number reported as `ErrCode`.
     int Number() const noexcept { return number_; }
@@ -33,14 +33,14 @@ inline constexpr int kTypeMismatch = 13;
 }  // namespace errc
 
 /// "Overflow" (6): a value does not fit the target type.
-[[noreturn]] void ThrowOverflow(std::source_location where = std::source_location::current());
+[[noreturn]] void ThrowOverflow(int line = __builtin_LINE());
 /// "Type mismatch" (13): a value cannot be converted to the target type.
-[[noreturn]] void ThrowTypeMismatch(std::source_location where = std::source_location::current());
+[[noreturn]] void ThrowTypeMismatch(int line = __builtin_LINE());
 /// "Subscript out of range" (9): a position outside a collection.
 [[noreturn]] void ThrowSubscriptOutOfRange(
-    std::source_location where = std::source_location::current());
+    int line = __builtin_LINE());
 /// "Invalid procedure call or argument" (5), with a text saying what was wrong.
 [[noreturn]] void ThrowInvalidArgument(
-    const std::string& what, std::source_location where = std::source_location::current());
+    const std::string& what, int line = __builtin_LINE());
 
 }  // namespace kest

@@ -1,0 +1,1 @@
+<A "say \"hi\"\r\n\x01" 0x0D "def">
