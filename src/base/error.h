@@ -37,10 +37,8 @@ inline constexpr int kTypeMismatch = 13;
 /// "Type mismatch" (13): a value cannot be converted to the target type.
 [[noreturn]] void ThrowTypeMismatch(int line = __builtin_LINE());
 /// "Subscript out of range" (9): a position outside a collection.
-[[noreturn]] void ThrowSubscriptOutOfRange(
-    int line = __builtin_LINE());
+[[noreturn]] void ThrowSubscriptOutOfRange(int line = __builtin_LINE());
 /// "Invalid procedure call or argument" (5), with a text saying what was wrong.
-[[noreturn]] void ThrowInvalidArgument(
-    const std::string& what, int line = __builtin_LINE());
+[[noreturn]] void ThrowInvalidArgument(const std::string& what, int line = __builtin_LINE());
 
 }  // namespace kest

@@ -4,8 +4,8 @@ namespace kest {
 
 std::int32_t TransactionNumbers::Take() {
     LocalTime now = ToLocal(clock_->Now());
-    std::int32_t base = now.day_of_year * 24 * 60 * 60 + now.hour * 3600 + now.minute * 60 +
-                        now.second;
+    std::int32_t base =
+        now.day_of_year * 24 * 60 * 60 + now.hour * 3600 + now.minute * 60 + now.second;
     ++counter_;
     std::int32_t tid = base + counter_;
     if (counter_ >= kCounterLimit) counter_ = 0;
@@ -15,7 +15,8 @@ std::int32_t TransactionNumbers::Take() {
 std::int32_t TransactionNumbers::Next(const std::function<bool(std::int32_t)>& in_use) {
     std::int32_t tid = Take();
     // Bounded: the counter covers 10^8 values and the live transactions are few.
-    for (int attempts = 0; in_use && in_use(tid) && attempts < 1000; ++attempts) tid = Take();
+    for (int attempts = 0; in_use && in_use(tid) && attempts < 1000; ++attempts)
+        tid = Take();
     return tid;
 }
 

@@ -12,7 +12,7 @@ namespace kest {
 /// counter that is incremented first and reset to 0 after use once it has reached 100000000.
 /// A number still in use (a live transaction or a waiting command) is skipped.
 class TransactionNumbers {
-public:
+  public:
     static constexpr std::int32_t kCounterLimit = 100000000;
 
     explicit TransactionNumbers(std::shared_ptr<Clock> clock = SystemClock::Instance())
@@ -28,7 +28,7 @@ public:
     /// The process-wide sequence that transactions and remote commands share.
     static TransactionNumbers& Shared();
 
-private:
+  private:
     std::int32_t Take();
 
     std::shared_ptr<Clock> clock_;

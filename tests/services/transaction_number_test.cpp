@@ -21,7 +21,7 @@ Clock::TimePoint Utc(int y, int mo, int d, int h, int mi, int s) {
 }
 
 class TransactionNumberTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         setenv("TZ", "UTC", 1);
         tzset();
