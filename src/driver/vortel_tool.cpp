@@ -1,0 +1,169 @@
+#include "driver/vortel_tool.h"
+
+#include <asio/post.hpp>
+
+#include "driver/driver_errors.h"
+#include "driver/hsms_transport.h"
+
+namespace kest {
+
+std::shared_ptr<VortelTool> VortelTool::Create(asio::any_io_executor executor,
+                                               std::shared_ptr<Clock> clock) {
+    return std::make_shared<VortelTool>(Passkey(), std::move(executor), std::move(clock));
+}
+
+VortelTool::VortelTool(Passkey, asio::any_io_executor executor, std::shared_ptr<Clock> clock)
+    : executor_(std::move(executor)), log_(*this, std::move(clock)), t3_timer_(executor_) {
+    // Posted: a failing log write happens inside sends and receives.
+    log_.SetFailureHandler(
+        [this](const std::string& text) { PostError(driver_error::kLogWriteFailed, text); });
+}
+
+VortelTool::~VortelTool() {
+    if (transport_) transport_->Close(AbruptClose());
+}
+
+void VortelTool::SetEvents(std::weak_ptr<SecsDriverEvents> events) {
+    events_ = std::move(events);
+}
+
+std::shared_ptr<SecsTransaction> VortelTool::CreateTransaction(std::string_view name) {
+    SecsMessage primary = Dictionary().NewPrimary(name);
+    return std::make_shared<SecsTransaction>(std::weak_ptr<TransactionSender>(shared_from_this()),
+                                             DeviceID(), std::move(primary));
+}
+
+std::shared_ptr<SecsTransaction> VortelTool::CreateTransaction() {
+    return std::make_shared<SecsTransaction>(std::weak_ptr<TransactionSender>(shared_from_this()),
+                                             DeviceID(), SecsMessage());
+}
+
+void VortelTool::OpenPort() {
+    if (transport_) ClosePort();
+    std::string problem = PortProblem();
+    if (!problem.empty()) {
+        log_.Note("Port not opened: " + problem);
+        PostError(driver_error::kPortOpenFailed, problem);
+        return;
+    }
+    HsmsTransportSettings settings;
+    settings.role = ConnectionMode() == enmConnectionMode::ConnectionModeActive ? HsmsRole::Active
+                                                                                : HsmsRole::Passive;
+    settings.local_address = LocalIPAddress();
+    settings.local_port = static_cast<std::uint16_t>(LocalIPPort());
+    settings.remote_address = RemoteIPAddress();
+    settings.remote_port = static_cast<std::uint16_t>(RemoteIPPort());
+    settings.t5 = Timer(ProtocolTimer::T5);
+    settings.t6 = Timer(ProtocolTimer::T6);
+    settings.t7 = Timer(ProtocolTimer::T7);
+    settings.t8 = Timer(ProtocolTimer::T8);
+    settings.max_body_size = MaxMessageSize();
+    transport_ = std::make_shared<HsmsTransport>(executor_, std::move(settings),
+                                                 static_cast<TransportEvents&>(*this));
+    transport_->Open();
+}
+
+std::string VortelTool::PortProblem() const {
+    if (PortType() == enmPortType::PortTypeRS232) {
+        return "Port type RS232 (SECS-I) is not supported by this driver; use an HSMS port type";
+    }
+    if (!NetworkPort()) {
+        return "The port type is HSMS but the network-port flag is off; set both for the same "
+               "transport";
+    }
+    if (ConnectionMode() == enmConnectionMode::ConnectionModeAlternating) {
+        return "Connection mode Alternating is not part of HSMS-SS; use Active or Passive";
+    }
+    if (ConnectionMode() == enmConnectionMode::ConnectionModeActive && RemoteIPAddress().empty()) {
+        return "No remote IP address to connect to";
+    }
+    return {};
+}
+
+void VortelTool::ClosePort() {
+    if (!transport_) return;
+    bool was_selected = transport_->IsReady();
+    auto transport = std::move(transport_);
+    transport->Close(AbruptClose());
+    AbandonOpen("the port was closed");
+    log_.Note("Port closed");
+    if (was_selected) {
+        asio::post(executor_, [weak = weak_from_this()] {
+            auto self = weak.lock();
+            if (!self) return;
+            if (auto events = self->events_.lock()) {
+                events->Disconnect(driver_error::kPortClosed, "Port closed by the application");
+            }
+        });
+    }
+}
+
+void VortelTool::LoadDictionary() {
+    if (DictionaryFile().empty()) {
+        dictionary_.reset();
+        return;
+    }
+    dictionary_ =
+        std::make_shared<const MessageDictionary>(MessageDictionary::FromFile(DictionaryFile()));
+}
+
+void VortelTool::UseDictionary(MessageDictionary dictionary) {
+    dictionary_ = std::make_shared<const MessageDictionary>(std::move(dictionary));
+}
+
+const MessageDictionary& VortelTool::Dictionary() const {
+    return dictionary_ ? *dictionary_ : MessageDictionary::Default();
+}
+
+bool VortelTool::Linktest(std::function<void(bool)> done) {
+    return transport_ && transport_->Linktest(std::move(done));
+}
+
+bool VortelTool::IsSelected() const noexcept {
+    return transport_ && transport_->IsReady();
+}
+
+std::uint16_t VortelTool::ListeningPort() const {
+    return transport_ ? transport_->ListeningPort() : 0;
+}
+
+void VortelTool::LinkUp() {
+    auto self = shared_from_this();
+    if (auto events = events_.lock()) events->Connect();
+}
+
+void VortelTool::LinkDown(int code, const std::string& text, std::vector<MessageHeader> unsent) {
+    auto self = shared_from_this();
+    AbandonOpen("the connection ended");
+    // The messages first: they failed before the connection was declared lost.
+    for (const auto& header : unsent) {
+        RaiseError(driver_error::kSendFailed, "Not sent, the connection ended: " +
+                                                  MessageName(header.stream, header.function));
+    }
+    if (auto events = events_.lock()) events->Disconnect(code, text);
+}
+
+void VortelTool::LinkError(int code, const std::string& text) {
+    auto self = shared_from_this();
+    RaiseError(code, text);
+}
+
+void VortelTool::LinkTrace(LogDirection direction, const std::string& what) {
+    log_.Control(direction, what);
+}
+
+void VortelTool::LinkNote(const std::string& text) {
+    log_.Note(text);
+}
+
+void VortelTool::RaiseError(int code, const std::string& text, std::source_location where) {
+    if (auto events = events_.lock()) events->Error(code, text, static_cast<int>(where.line()));
+}
+
+void VortelTool::PostError(int code, const std::string& text, std::source_location where) {
+    asio::post(executor_, [weak = weak_from_this(), code, text, where] {
+        if (auto self = weak.lock()) self->RaiseError(code, text, where);
+    });
+}
+
+}  // namespace kest

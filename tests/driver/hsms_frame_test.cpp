@@ -1,0 +1,188 @@
+#include "driver/hsms_frame.h"
+
+#include <gtest/gtest.h>
+
+#include "secs/hex.h"
+
+namespace kest::hsms {
+namespace {
+
+using test::Hex;
+using test::ToHex;
+
+std::string Frame(const Header& header, std::span<const std::uint8_t> body = {}) {
+    return ToHex(EncodeFrame(header, body));
+}
+
+// Each control message against the E37 layout: length 10, session 0xFFFF (HSMS-SS), byte 2,
+// byte 3, PType 0, SType, system bytes; no body.
+struct ControlCase {
+    const char* name;
+    Header header;
+    const char* hex;
+};
+
+class ControlMessages : public ::testing::TestWithParam<ControlCase> {};
+
+TEST_P(ControlMessages, MatchTheStandardLayout) {
+    const auto& c = GetParam();
+    EXPECT_EQ(Frame(c.header), ToHex(Hex(c.hex)));
+    auto bytes = Hex(c.hex);
+    EXPECT_EQ(DecodeHeader(std::span<const std::uint8_t, kHeaderSize>(bytes.data() + 4, 10)),
+              c.header);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    E37, ControlMessages,
+    ::testing::Values(
+        ControlCase{"select_req", ControlHeader(SType::SelectReq, 0x00000001),
+                    "00 00 00 0a ffff 00 00 00 01 00000001"},
+        ControlCase{"select_rsp_established", ControlHeader(SType::SelectRsp, 0x00000001, 0, 0),
+                    "00 00 00 0a ffff 00 00 00 02 00000001"},
+        ControlCase{"select_rsp_already_active", ControlHeader(SType::SelectRsp, 0xA1B2C3D4, 0, 1),
+                    "00 00 00 0a ffff 00 01 00 02 a1b2c3d4"},
+        ControlCase{"select_rsp_not_ready", ControlHeader(SType::SelectRsp, 7, 0, 2),
+                    "00 00 00 0a ffff 00 02 00 02 00000007"},
+        ControlCase{"select_rsp_connect_exhaust", ControlHeader(SType::SelectRsp, 7, 0, 3),
+                    "00 00 00 0a ffff 00 03 00 02 00000007"},
+        ControlCase{"deselect_req", ControlHeader(SType::DeselectReq, 9),
+                    "00 00 00 0a ffff 00 00 00 03 00000009"},
+        ControlCase{"linktest_req", ControlHeader(SType::LinktestReq, 0x80000002),
+                    "00 00 00 0a ffff 00 00 00 05 80000002"},
+        ControlCase{"linktest_rsp", ControlHeader(SType::LinktestRsp, 0x80000002),
+                    "00 00 00 0a ffff 00 00 00 06 80000002"},
+        ControlCase{"reject_stype", ControlHeader(SType::RejectReq, 0x0000ABCD, 8, 1),
+                    "00 00 00 0a ffff 08 01 00 07 0000abcd"},
+        ControlCase{"reject_ptype", ControlHeader(SType::RejectReq, 5, 3, 2),
+                    "00 00 00 0a ffff 03 02 00 07 00000005"},
+        ControlCase{"reject_not_open", ControlHeader(SType::RejectReq, 5, 6, 3),
+                    "00 00 00 0a ffff 06 03 00 07 00000005"},
+        ControlCase{"reject_not_selected", ControlHeader(SType::RejectReq, 5, 0, 4),
+                    "00 00 00 0a ffff 00 04 00 07 00000005"},
+        ControlCase{"separate_req", ControlHeader(SType::SeparateReq, 0x01020304),
+                    "00 00 00 0a ffff 00 00 00 09 01020304"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Data messages: session ID = device ID, byte 2 = W-bit | stream, byte 3 = function, PType 0,
+// SType 0; the length counts header and body.
+TEST(DataHeader, MatchesTheStandardLayout) {
+    EXPECT_EQ(Frame(DataHeader(1, 1, 1, true, 0x12345678)),
+              "00 00 00 0a 00 01 81 01 00 00 12 34 56 78");
+    EXPECT_EQ(Frame(DataHeader(0x7FFF, 6, 11, true, 1)),
+              "00 00 00 0a 7f ff 86 0b 00 00 00 00 00 01");
+    EXPECT_EQ(Frame(DataHeader(0, 1, 2, false, 0xFFFFFFFF)),
+              "00 00 00 0a 00 00 01 02 00 00 ff ff ff ff");
+    EXPECT_EQ(Frame(DataHeader(300, 127, 255, false, 2)),
+              "00 00 00 0a 01 2c 7f ff 00 00 00 00 00 02");
+    EXPECT_EQ(Frame(DataHeader(2, 9, 0, false, 3)), "00 00 00 0a 00 02 09 00 00 00 00 00 00 03");
+    auto body = Hex("01 02 b1 04 00 00 00 01 41 01 78");
+    EXPECT_EQ(Frame(DataHeader(1, 1, 3, true, 5), body),
+              "00 00 00 15 00 01 81 03 00 00 00 00 00 05 01 02 b1 04 00 00 00 01 41 01 78");
+}
+
+// The same two frames cut into pieces of every size must come out whole and in order.
+class ChunkedStream : public ::testing::TestWithParam<std::size_t> {};
+
+TEST_P(ChunkedStream, YieldsWholeFramesWhateverTheCuts) {
+    auto body = Hex("01 02 b1 04 00 00 00 01 41 01 78");
+    auto first = EncodeFrame(DataHeader(1, 1, 3, true, 5), body);
+    auto second = EncodeFrame(ControlHeader(SType::LinktestReq, 6));
+    std::vector<std::uint8_t> stream = first;
+    stream.insert(stream.end(), second.begin(), second.end());
+
+    FrameReader reader(1024);
+    std::vector<std::pair<Header, std::vector<std::uint8_t>>> frames;
+    std::size_t chunk = GetParam();
+    for (std::size_t at = 0; at < stream.size(); at += chunk) {
+        std::size_t n = std::min(chunk, stream.size() - at);
+        reader.Append(std::span(stream.data() + at, n));
+        while (auto frame = reader.Next()) {
+            frames.emplace_back(frame->header,
+                                std::vector<std::uint8_t>(frame->body.begin(), frame->body.end()));
+        }
+        bool at_frame_end = at + n == first.size() || at + n == stream.size();
+        EXPECT_EQ(reader.InMessage(), !at_frame_end) << "after " << at + n << " bytes";
+    }
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0].first, DataHeader(1, 1, 3, true, 5));
+    EXPECT_EQ(frames[0].second, body);
+    EXPECT_EQ(frames[1].first, ControlHeader(SType::LinktestReq, 6));
+    EXPECT_TRUE(frames[1].second.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(FrameReader, ChunkedStream,
+                         ::testing::Values(1, 2, 3, 4, 5, 13, 14, 25, 100));
+
+TEST(FrameReader, ReportsProgressOfAnUnfinishedFrame) {
+    FrameReader reader(100);
+    reader.Append(Hex("00 00"));
+    EXPECT_EQ(reader.Buffered(), 2u);
+    EXPECT_EQ(reader.Expected(), 0u);  // length field still incomplete
+    reader.Append(Hex("00 0c ff ff"));
+    EXPECT_EQ(reader.Expected(), 16u);
+    EXPECT_FALSE(reader.Next().has_value());
+}
+
+// Lengths no frame can carry fail as soon as the 4 length bytes are in, before any room for the
+// announced message is made; the largest allowed body is accepted.
+TEST(FrameReader, RejectsImpossibleLengthsAtOnce) {
+    struct Case {
+        const char* length;
+        bool ok;
+    };
+    for (auto c : {Case{"00 00 00 00", false}, Case{"00 00 00 09", false},
+                   Case{"00 00 00 0a", true}, Case{"00 00 00 6e", true},  // 10 + 100
+                   Case{"00 00 00 6f", false}, Case{"ff ff ff ff", false}}) {
+        FrameReader reader(100);
+        reader.Append(Hex(c.length));
+        if (c.ok) {
+            EXPECT_NO_THROW(reader.Next()) << c.length;
+        } else {
+            EXPECT_THROW(reader.Next(), FrameError) << c.length;
+            EXPECT_LT(reader.Prepare(0).size() + reader.Buffered(), 100u * 1024) << c.length;
+        }
+    }
+}
+
+TEST(FrameReader, ErrorTextsSayWhatWasWrong) {
+    FrameReader reader(16);
+    reader.Append(Hex("00 00 00 05"));
+    try {
+        reader.Next();
+        FAIL();
+    } catch (const FrameError& e) {
+        EXPECT_STREQ(e.what(), "message length 5 is shorter than the 10-byte header");
+    }
+    FrameReader big(16);
+    big.Append(Hex("00 00 01 00"));
+    try {
+        big.Next();
+        FAIL();
+    } catch (const FrameError& e) {
+        EXPECT_STREQ(e.what(), "message length 256 exceeds the maximum of 26 bytes");
+    }
+}
+
+TEST(FrameReader, KeepsBodiesApartWhenManyFramesArriveAtOnce) {
+    std::vector<std::uint8_t> stream;
+    for (std::uint32_t i = 1; i <= 50; ++i) {
+        std::vector<std::uint8_t> body(i, static_cast<std::uint8_t>(i));
+        auto frame = EncodeFrame(DataHeader(1, 6, 11, true, i), body);
+        stream.insert(stream.end(), frame.begin(), frame.end());
+    }
+    FrameReader reader(1000);
+    reader.Append(stream);
+    for (std::uint32_t i = 1; i <= 50; ++i) {
+        auto frame = reader.Next();
+        ASSERT_TRUE(frame);
+        EXPECT_EQ(frame->header.system_bytes, i);
+        ASSERT_EQ(frame->body.size(), i);
+        EXPECT_EQ(frame->body.front(), i);
+        EXPECT_EQ(frame->body.back(), i);
+    }
+    EXPECT_FALSE(reader.Next());
+    EXPECT_FALSE(reader.InMessage());
+}
+
+}  // namespace
+}  // namespace kest::hsms
