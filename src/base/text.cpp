@@ -118,7 +118,14 @@ std::optional<NumericText> ParseNumeric(std::string_view text) noexcept {
     auto parsed = std::from_chars(unsigned_part.data(), unsigned_part.data() + unsigned_part.size(),
                                   magnitude_value);
     if (parsed.ec == std::errc::result_out_of_range) {
-        magnitude_value = std::numeric_limits<double>::infinity();
+        // Too small to hold reads as 0, too large as infinity (which no conversion accepts).
+        std::size_t e = unsigned_part.find_first_of("eE");
+        bool tiny = (e != std::string_view::npos && e + 1 < unsigned_part.size() &&
+                     unsigned_part[e + 1] == '-') ||
+                    (e == std::string_view::npos && unsigned_part.substr(0, 1) != "0" &&
+                     unsigned_part.find('.') == 0) ||
+                    (e == std::string_view::npos && unsigned_part.substr(0, 2) == "0.");
+        magnitude_value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
     } else if (parsed.ec != std::errc()) {
         return std::nullopt;
     }

@@ -32,6 +32,10 @@ void Notifier::Raise(Member member, Arg& arg) const {
     // A snapshot: a listener may subscribe or unsubscribe from inside its callback.
     auto snapshot = *listeners_;
     for (const auto& listener : snapshot) {
+        // One cancelled by an earlier callback of this round hears nothing more.
+        if (std::find(listeners_->begin(), listeners_->end(), listener) == listeners_->end()) {
+            continue;
+        }
         const auto& callback = (*listener).*member;
         if (!callback) continue;
         try {

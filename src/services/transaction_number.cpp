@@ -2,8 +2,8 @@
 
 namespace kest {
 
-std::int32_t TransactionNumbers::Take() {
-    LocalTime now = ToLocal(clock_->Now());
+std::int32_t TransactionNumbers::Take(Clock::TimePoint time) {
+    LocalTime now = ToLocal(time);
     std::int32_t base =
         now.day_of_year * 24 * 60 * 60 + now.hour * 3600 + now.minute * 60 + now.second;
     ++counter_;
@@ -13,10 +13,16 @@ std::int32_t TransactionNumbers::Take() {
 }
 
 std::int32_t TransactionNumbers::Next(const std::function<bool(std::int32_t)>& in_use) {
-    std::int32_t tid = Take();
+    return Next(clock_->Now(), in_use);
+}
+
+std::int32_t TransactionNumbers::Next(Clock::TimePoint now,
+                                      const std::function<bool(std::int32_t)>& in_use) {
+    std::int32_t tid = Take(now);
     // Bounded: the counter covers 10^8 values and the live transactions are few.
-    for (int attempts = 0; in_use && in_use(tid) && attempts < 1000; ++attempts)
-        tid = Take();
+    for (int attempts = 0; in_use && in_use(tid) && attempts < 1000; ++attempts) {
+        tid = Take(now);
+    }
     return tid;
 }
 

@@ -20,6 +20,8 @@ class TransactionNumbers {
 
     /// The next number for which `in_use` is false (`in_use` may be empty).
     std::int32_t Next(const std::function<bool(std::int32_t)>& in_use = {});
+    /// The same, for the time `now` (the caller's clock).
+    std::int32_t Next(Clock::TimePoint now, const std::function<bool(std::int32_t)>& in_use);
 
     /// The counter's current value.
     std::int32_t Counter() const noexcept { return counter_; }
@@ -29,7 +31,7 @@ class TransactionNumbers {
     static TransactionNumbers& Shared();
 
   private:
-    std::int32_t Take();
+    std::int32_t Take(Clock::TimePoint now);
 
     std::shared_ptr<Clock> clock_;
     std::int32_t counter_ = 0;

@@ -62,6 +62,13 @@ TEST(Variant, NonNumericTextIsATypeMismatch) {
     }
 }
 
+TEST(Variant, NumbersBeyondDoubleRange) {
+    EXPECT_EQ(Variant("1e-400").ToDouble(), 0.0);
+    EXPECT_EQ(Variant("-1e-400").ToDouble(), 0.0);
+    EXPECT_TRUE(std::isinf(Variant("1e400").ToDouble()));
+    EXPECT_EQ(ErrorNumber([] { Variant("1e400").ToInt32(); }), errc::kOverflow);
+}
+
 TEST(Variant, IsNumeric) {
     EXPECT_TRUE(Variant(" -12.5e-1 ").IsNumeric());
     EXPECT_TRUE(Variant(".5").IsNumeric());

@@ -47,6 +47,17 @@ TEST(Notifier, AThrowingOrSelfCancellingListenerDoesNotStopTheOthers) {
     EXPECT_EQ(notifier.Count(), 1u);
 }
 
+TEST(Notifier, AListenerCancelledByAnotherHearsNothingMore) {
+    Notifier notifier;
+    int second_heard = 0;
+    Subscription second;
+    auto first =
+        notifier.Subscribe({.EventNotification = [&](const KestEvent&) { second.Cancel(); }});
+    second = notifier.Subscribe({.EventNotification = [&](const KestEvent&) { ++second_heard; }});
+    notifier.RaiseEvent(KestEvent("S", "A"));
+    EXPECT_EQ(second_heard, 0);
+}
+
 TEST(Notifier, CommandListenersMayAnswerTheCommand) {
     Notifier notifier;
     auto app = notifier.Subscribe({.CommandNotification = [](KestCommand& c) { c.HCACK = 3; }});

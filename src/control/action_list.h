@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "services/ied_action.h"
+
+namespace kest {
+
+/// The live transaction objects, keyed by the decimal text of their TID (the host-message
+/// handler under "EDPrimaryIn"), in the order they were added. Removing an element while a
+/// pass walks the list is safe: passes walk a snapshot.
+class ActionList {
+  public:
+    using Entry = std::pair<std::string, std::shared_ptr<IEDAction>>;
+
+    /// Adds `action` under `key`; an existing key is replaced (a TID is unique among the live).
+    void Add(std::string key, std::shared_ptr<IEDAction> action);
+    /// Adds `action` under the decimal text of its TID.
+    void Add(const std::shared_ptr<IEDAction>& action);
+    /// Removes the element under `key`; false when there is none.
+    bool Remove(const std::string& key);
+    /// The element under `key`, or null.
+    std::shared_ptr<IEDAction> Find(const std::string& key) const;
+    /// True when a transaction with number `tid` is live.
+    bool Contains(std::int32_t tid) const { return Find(std::to_string(tid)) != nullptr; }
+    /// A copy of the elements, for walking while the list may change.
+    std::vector<Entry> Snapshot() const { return entries_; }
+    std::size_t Size() const noexcept { return entries_.size(); }
+    void Clear() noexcept { entries_.clear(); }
+
+  private:
+    std::vector<Entry> entries_;
+};
+
+}  // namespace kest

@@ -1,0 +1,208 @@
+// The switchboard between the driver and the rest of the control: the send routine every
+// outgoing primary passes, and the handlers of the driver's five events.
+#include <array>
+
+#include "control/kest_server.h"
+#include "driver/secs_transaction.h"
+#include "secs/build.h"
+#include "services/stream9.h"
+#include "ui/frm_main.h"
+
+namespace kest {
+
+namespace {
+
+// Events the send routine lets through whatever the control state.
+constexpr std::array<const char*, 6> kStateEvents{
+    "GemControlStateLOCAL", "GemControlStateREMOTE",   "GemControlStateOFFLINE",
+    "GemSpoolingActivated", "GemSpoolTransmitFailure", "GemSpoolingDeactivated"};
+
+bool IsStateEvent(const std::string& ce_name) {
+    for (const char* name : kStateEvents) {
+        if (ce_name == name) return true;
+    }
+    return false;
+}
+
+KestEvent ProtocolEvent(const char* name) {
+    return KestEvent("SECSProtocol", name);
+}
+
+}  // namespace
+
+bool KestServer::SendSECSTrans(const std::shared_ptr<SecsTransaction>& trans,
+                               const std::string& ce_name) {
+    const char* source = "KestServer:SendSECSTrans";
+    return RunTrapped(this, source, [&] {
+        SecsMessage& primary = trans->Primary();
+        if (primary.Name() == "S5F1") {
+            const SecsItem& body = primary.Item(1);
+            alarm_set_ = body.Item(1).Value().ToText() == "128";
+            latest_alarm_id_ = body.Item(2).Value().ToText();
+            latest_alarm_text_ = body.Item(3).Value().ToText();
+        }
+        bool refused = true;
+        if (Setting("PortOpened") != "TRUE") {
+            TriggerError(source, 4019, "Invalid port connect state to perform this task.",
+                         __LINE__);
+        } else if (GemVar("CommState") != "2") {
+            TriggerError(source, 4020, "Invalid communication state to perform this task.",
+                         __LINE__);
+        } else if (std::string state = GemVar("ControlState");
+                   state != "4" && state != "5" && !IsStateEvent(ce_name)) {
+            TriggerError(source, 4021, "Invalid control state to perform this task.", __LINE__);
+        } else {
+            refused = false;
+        }
+        if (refused) {
+            SpoolOffer(trans);
+            return false;
+        }
+        // A message the transport cannot take is reported by the driver (error 2015).
+        return trans->Send();
+    });
+}
+
+void KestServer::VortelTool1_Connect() {
+    RunTrapped(this, "KestServer:VortelTool1_Connect", [&] {
+        SetSetting("PortOpened", "TRUE");
+        FireEvent(ProtocolEvent("Connect"));
+        for (const auto& [key, action] : actions_.Snapshot())
+            action->Connect();
+    });
+}
+
+void KestServer::VortelTool1_Disconnect(std::int32_t error_code, const std::string& error_text) {
+    RunTrapped(this, "KestServer:VortelTool1_Disconnect", [&] {
+        SetSetting("PortOpened", "FALSE");
+        KestEvent event = ProtocolEvent("Disconnect");
+        event.AddOutput("ErrorCode", error_code);
+        event.AddOutput("ErrorText", error_text);
+        FireEvent(event);
+        SpoolChecking();
+        for (const auto& [key, action] : actions_.Snapshot()) {
+            action->Disconnect(error_code, error_text);
+        }
+    });
+}
+
+void KestServer::VortelTool1_ReceivedPrimary(const std::shared_ptr<SecsTransaction>& trans,
+                                             std::int32_t error_code,
+                                             const std::string& error_text) {
+    const char* source = "KestServer:VortelTool1_ReceivedPrimary";
+    RunTrapped(this, source, [&] {
+        if (error_code != 0) {
+            TriggerError(source, 4008,
+                         "Primary in error : " + std::to_string(error_code) + "-" + error_text,
+                         __LINE__);
+            return;
+        }
+        for (const auto& [key, action] : actions_.Snapshot()) {
+            action->ReceivedPrimary(trans, error_code, error_text);
+        }
+    });
+}
+
+void KestServer::VortelTool1_ReceivedSecondary(const std::shared_ptr<SecsTransaction>& trans,
+                                               std::int32_t error_code,
+                                               const std::string& error_text) {
+    const char* source = "KestServer:VortelTool1_ReceivedSecondary";
+    RunTrapped(this, source, [&] {
+        if (error_code != 0) {
+            TriggerError(source, 4009,
+                         "Secondary in error : " + std::to_string(error_code) + "-" + error_text,
+                         __LINE__);
+            return;
+        }
+        // Trace data acknowledgements belong to no transaction.
+        if (trans->Secondary().Name() == "S6F2") return;
+        for (const auto& [key, action] : actions_.Snapshot()) {
+            action->ReceivedSecondary(trans, error_code, error_text);
+        }
+    });
+}
+
+void KestServer::VortelTool1_Error(std::int32_t error_code, const std::string& error_text,
+                                   std::int32_t line) {
+    const char* source = "KestServer:VortelTool1_Error";
+    TriggerError(source, error_code, error_text, line);
+    RunTrapped(this, source, [&] { ReportDriverError(error_code, error_text, line); });
+    RunTrapped(this, source, [&] {
+        for (const auto& [key, action] : actions_.Snapshot()) {
+            action->SecsError(error_code, error_text);
+        }
+    });
+}
+
+void KestServer::ReportDriverError(std::int32_t error_code, const std::string& error_text,
+                                   std::int32_t) {
+    switch (error_code) {
+        case 3004:
+            SetSetting("PortOpened", "TRUE");
+            FireEvent(ProtocolEvent("Connect"));
+            break;
+        case 3005:
+        case 3013:
+        case 3014:
+            CommunicationFailed();
+            break;
+        case 3002:
+        case 3024: {
+            SetSetting("PortOpened", "FALSE");
+            KestEvent event = ProtocolEvent("Disconnect");
+            event.AddOutput("ErrorCode", error_code);
+            event.AddOutput("ErrorText", error_text);
+            FireEvent(event);
+            SpoolChecking();
+            break;
+        }
+        case 2012: {
+            // The text ends with the name of the message whose reply timed out.
+            std::string name = error_text.substr(error_text.rfind('S') + 1);
+            std::size_t f = name.find('F');
+            Variant stream(name.substr(0, f));
+            Variant function(f == std::string::npos ? std::string() : name.substr(f + 1));
+            if (!SECSTrans_S9F9(*this, stream.ToInt32(), function.ToInt32())) {
+                TriggerError("KestServer:VortelTool1_Error", 6002,
+                             "SECS [S9F9] message send failed.", __LINE__);
+            }
+            CommunicationFailed();
+            if (error_text.find("S5F1") != std::string::npos) AlarmFallback();
+            break;
+        }
+        case 2015:
+            if (error_text.find("S5F1") != std::string::npos) {
+                boxes_->MessageBox("Spool " + latest_alarm_text_, BoxKind::Information);
+                AlarmFallback();
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void KestServer::CommunicationFailed() {
+    SetGemVar("CommState", 1);
+    if (window_) window_->Fields().CommState = "Not Communicating";
+    RefreshGEMTool();
+}
+
+void KestServer::AlarmFallback() {
+    auto trans = VortelToolOCX().CreateTransaction();
+    SecsMessage& primary = trans->Primary();
+    primary.SetStream(5);
+    primary.SetFunction(1);
+    trans->SetReplyExpected(false);
+    SecsItem body = build::L(build::B({static_cast<std::uint8_t>(alarm_set_ ? 128 : 0)}),
+                             SecsItem(enmItemFormat::FormatU4), build::A(latest_alarm_text_));
+    body.Item(2).SetValue(Variant(latest_alarm_id_));
+    primary.RootItem().Clear();
+    primary.RootItem().AddItem(std::move(body));
+    if (SetGemVar("ControlState", 3)) {
+        RefreshGEMTool();
+        ReportEvent("GemControlStateOFFLINE");
+    }
+    SpoolOffer(trans);
+}
+
+}  // namespace kest

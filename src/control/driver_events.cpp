@@ -1,0 +1,33 @@
+#include "control/driver_events.h"
+
+#include "control/kest_server.h"
+
+namespace kest {
+
+void DriverEventsAdapter::Connect() {
+    if (auto server = server_.lock()) server->VortelTool1_Connect();
+}
+
+void DriverEventsAdapter::Disconnect(int error_code, const std::string& error_text) {
+    if (auto server = server_.lock()) server->VortelTool1_Disconnect(error_code, error_text);
+}
+
+void DriverEventsAdapter::ReceivedPrimary(std::shared_ptr<SecsTransaction> trans, int error_code,
+                                          const std::string& error_text) {
+    if (auto server = server_.lock()) {
+        server->VortelTool1_ReceivedPrimary(trans, error_code, error_text);
+    }
+}
+
+void DriverEventsAdapter::ReceivedSecondary(std::shared_ptr<SecsTransaction> trans, int error_code,
+                                            const std::string& error_text) {
+    if (auto server = server_.lock()) {
+        server->VortelTool1_ReceivedSecondary(trans, error_code, error_text);
+    }
+}
+
+void DriverEventsAdapter::Error(int error_code, const std::string& error_text, int line) {
+    if (auto server = server_.lock()) server->VortelTool1_Error(error_code, error_text, line);
+}
+
+}  // namespace kest

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <memory>
+
+#include "driver/secs_driver.h"
+
+namespace kest {
+
+class KestServer;
+
+/// Passes the driver's five events to the control's handlers while the control lives.
+class DriverEventsAdapter final : public SecsDriverEvents {
+  public:
+    explicit DriverEventsAdapter(std::weak_ptr<KestServer> server) : server_(std::move(server)) {}
+
+    void Connect() override;
+    void Disconnect(int error_code, const std::string& error_text) override;
+    void ReceivedPrimary(std::shared_ptr<SecsTransaction> trans, int error_code,
+                         const std::string& error_text) override;
+    void ReceivedSecondary(std::shared_ptr<SecsTransaction> trans, int error_code,
+                           const std::string& error_text) override;
+    void Error(int error_code, const std::string& error_text, int line) override;
+
+  private:
+    std::weak_ptr<KestServer> server_;
+};
+
+}  // namespace kest

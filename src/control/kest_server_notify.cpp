@@ -1,0 +1,105 @@
+// The control's notification routines and the remote-command hand-back.
+#include "control/kest_server.h"
+#include "driver/secs_transaction.h"
+#include "notify/log_lines.h"
+#include "notify/service_log.h"
+#include "secs/build.h"
+
+namespace kest {
+
+void KestServer::TriggerError(const std::string& source, int code, const std::string& text,
+                              int line) {
+    KestError error{source, code, text, line};
+    // A log that cannot be written must not hide the error from the application.
+    TryTrapped(nullptr, source, [&] { WriteLog(ErrorLogLine(error)); });
+    last_error_ = error;
+    notifier_.RaiseError(error);
+}
+
+void KestServer::ReplyMethod(const KestMethod& method) {
+    RunTrapped(this, "KestServer:ReplyMethod", [&] {
+        if (actions_.Remove(std::to_string(method.TID))) notifier_.RaiseMethod(method);
+        WriteLog(MethodLogLine(method));
+    });
+}
+
+void KestServer::FireEvent(const KestEvent& event) {
+    RunTrapped(this, "KestServer:FireEvent", [&] {
+        notifier_.RaiseEvent(event);
+        WriteLog(EventLogLine(event));
+    });
+}
+
+void KestServer::FireCommand(KestCommand& command) {
+    RunTrapped(this, "KestServer:FireCommand", [&] {
+        notifier_.RaiseCommand(command);
+        WriteLog(CommandLogLine(command));
+    });
+}
+
+void KestServer::DisplayMessage(const std::string& text) {
+    RunTrapped(this, "KestServer:DisplayMessage", [&] {
+        if (text.empty()) {
+            message_open_ = false;
+            message_text_.clear();
+            return;
+        }
+        if (!message_open_) message_text_.clear();
+        message_open_ = true;
+        message_text_ += "#############################\n" + text + "\n";
+    });
+}
+
+bool KestServer::ReplyCommand(const KestCommand& command) {
+    const char* source = "KestServer:ReplyCommand";
+    return RunTrapped(this, source, [&] {
+        std::shared_ptr<KestCommand> pending = commands_.Find(command.TID());
+        if (!pending) {
+            TriggerError(source, 4004, "Invalid GEMCommand Object.", __LINE__);
+            return false;
+        }
+        const auto& trans = pending->Transaction();
+        if (!trans) {
+            commands_.Remove(command.TID());
+            return true;
+        }
+        SecsItem& root = trans->Secondary().RootItem();
+        root.Clear();
+        SecsItem reply = build::L(build::B({static_cast<std::uint8_t>(command.HCACK)}), build::L());
+        for (const auto& output : command.Outputs()) {
+            std::string name;
+            std::int32_t ack = 0;
+            if (const auto* item = std::get_if<KestCmdItem>(&output)) {
+                name = item->CPNAME;
+                ack = item->CPACK;
+            } else {
+                const auto& en = std::get<KestEnCmdItem>(output);
+                name = en.CPNAME;
+                ack = en.CEPACK;
+            }
+            SecsItem ack_item(enmItemFormat::FormatBinary);
+            ack_item.SetValue(ack);
+            reply.Item(2).AddItem(build::L(build::A(name), std::move(ack_item)));
+        }
+        root.AddItem(std::move(reply));
+        if (trans->ReplyExpected()) trans->Reply();
+        commands_.Remove(command.TID());
+        return true;
+    });
+}
+
+void KestServer::GEMDBError(const std::string& source, int number, const std::string& text) {
+    TriggerError(source, number, text, 0);
+}
+
+void KestServer::GEMDBStateChanged(const std::string& service_name, const std::string& state) {
+    KestEvent event(service_name, "StateChanged");
+    event.AddOutput("State", state);
+    FireEvent(event);
+}
+
+void KestServer::GEMDBSpoolCheck() {
+    SpoolChecking();
+}
+
+}  // namespace kest

@@ -1,0 +1,56 @@
+// Collection events the control reports by name, and the trace timer's tick.
+#include <algorithm>
+
+#include "control/kest_server.h"
+#include "services/builders_stream6.h"
+#include "services/gem_alarm.h"
+#include "services/gem_event_report.h"
+
+namespace kest {
+
+std::shared_ptr<kest::GEMEventReport> KestServer::GEMEventReport() {
+    auto service = std::make_shared<kest::GEMEventReport>();
+    service->SetParent(weak_from_this());
+    return service;
+}
+
+std::shared_ptr<kest::GEMAlarm> KestServer::GEMAlarm() {
+    auto service = std::make_shared<kest::GEMAlarm>();
+    service->SetParent(weak_from_this());
+    return service;
+}
+
+bool KestServer::ReportEvent(const std::string& name) {
+    return GEMEventReport()->SendEventRptByName(name);
+}
+
+void KestServer::TraceTick(int index) {
+    const char* source = "KestServer:TraceTimer_Timer";
+    RunTrapped(this, source, [&] {
+        auto it = std::find_if(traces_.begin(), traces_.end(),
+                               [&](const KestRecTrace& t) { return t.TimerIndex == index; });
+        if (it == traces_.end()) return;
+        if (--it->Countdown > 0) return;
+        it->Countdown = it->Period;
+        it->SMPLN += it->REPGSZ < 2 ? 1 : it->REPGSZ;
+        if (!SECSTrans_S6F1(*this, *it)) {
+            TriggerError(source, 6002, "SECS [S6F1] message send failed.", __LINE__);
+        }
+        std::int32_t trid = it->TRID;
+        std::int32_t smpln = it->SMPLN;
+        std::int32_t totsmp = it->TOTSMP;
+        KestEvent sent("GEMTrace", "TraceSend");
+        sent.AddOutput("TRID", trid);
+        sent.AddOutput("SMPLN", smpln);
+        FireEvent(sent);
+        if (smpln < totsmp) return;
+        if (TraceTimerElement* element = TraceTime(index)) *element = TraceTimerElement{};
+        ApplyTraceTimer(index);
+        std::erase_if(traces_, [&](const KestRecTrace& t) { return t.TRID == trid; });
+        KestEvent end("GEMTrace", "TraceEnd");
+        end.AddOutput("TRID", trid);
+        FireEvent(end);
+    });
+}
+
+}  // namespace kest

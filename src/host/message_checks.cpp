@@ -1,0 +1,31 @@
+#include "host/message_checks.h"
+
+#include "driver/secs_transaction.h"
+#include "host/stream9_senders.h"
+
+namespace kest {
+
+bool RequireBodyCount(KestServer& control, const SecsTransaction& trans, std::size_t expected) {
+    if (trans.Primary().RootItem().BodyCount() == expected) return true;
+    SendS9F7(control, trans);
+    return false;
+}
+
+std::optional<std::vector<std::uint32_t>> ReadU4Ids(const SecsItem& list) {
+    if (!list.IsList()) return std::nullopt;
+    std::vector<std::uint32_t> ids;
+    ids.reserve(list.Count());
+    for (const SecsItem& item : list) {
+        if (item.Format() != enmItemFormat::FormatU4 || item.Count() != 1) return std::nullopt;
+        ids.push_back(static_cast<std::uint32_t>(item.Value().ToUInt64()));
+    }
+    return ids;
+}
+
+void SetReplyBody(SecsTransaction& trans, SecsItem body) {
+    SecsItem& root = trans.Secondary().RootItem();
+    root.Clear();
+    root.AddItem(std::move(body));
+}
+
+}  // namespace kest

@@ -1,0 +1,90 @@
+#include "host/routing.h"
+
+#include <algorithm>
+#include <array>
+
+#include "host/stream1_handlers.h"
+#include "secs/message.h"
+
+namespace kest {
+
+namespace {
+
+// Every primary the host may send us. A row without a handler is admitted but answered with
+// S9F5 until its handler exists; the dispatcher and the pending-list test read this one table.
+constexpr std::array<HostRoute, 37> kPrimaryRoutes{{
+    {1, 1, &ReplyS1F1},   {1, 3, &ReplyS1F3},   {1, 11, &ReplyS1F11}, {1, 13, &ReplyS1F13},
+    {1, 15, &ReplyS1F15}, {1, 17, &ReplyS1F17}, {2, 13, nullptr},     {2, 15, nullptr},
+    {2, 17, nullptr},     {2, 21, nullptr},     {2, 23, nullptr},     {2, 25, nullptr},
+    {2, 29, nullptr},     {2, 31, nullptr},     {2, 33, nullptr},     {2, 35, nullptr},
+    {2, 37, nullptr},     {2, 39, nullptr},     {2, 41, nullptr},     {2, 43, nullptr},
+    {2, 45, nullptr},     {2, 47, nullptr},     {2, 49, nullptr},     {5, 3, nullptr},
+    {5, 5, nullptr},      {5, 7, nullptr},      {6, 15, nullptr},     {6, 19, nullptr},
+    {6, 23, nullptr},     {7, 1, nullptr},      {7, 3, nullptr},      {7, 5, nullptr},
+    {7, 17, nullptr},     {7, 19, nullptr},     {10, 3, nullptr},     {10, 5, nullptr},
+    {12, 4, nullptr},
+}};
+
+// The host's replies that the handler owns (acknowledgements passed on to the equipment
+// software, wafer-map data stored in the database). Rows without a handler are ignored.
+constexpr std::array<HostRoute, 15> kSecondaryRoutes{{
+    {12, 2, nullptr},
+    {12, 4, nullptr},
+    {12, 6, nullptr},
+    {12, 8, nullptr},
+    {12, 10, nullptr},
+    {12, 12, nullptr},
+    {12, 14, nullptr},
+    {12, 16, nullptr},
+    {12, 18, nullptr},
+    {5, 2, nullptr},
+    {6, 12, nullptr},
+    {7, 4, nullptr},
+    {7, 6, nullptr},
+    {10, 2, nullptr},
+    {14, 2, nullptr},
+}};
+
+const HostRoute* Find(std::span<const HostRoute> routes, int stream, int function) {
+    auto it = std::find_if(routes.begin(), routes.end(), [&](const HostRoute& route) {
+        return route.stream == stream && route.function == function;
+    });
+    return it == routes.end() ? nullptr : &*it;
+}
+
+}  // namespace
+
+std::string HostRoute::HandlerName() const {
+    return "Reply" + MessageName(stream, function);
+}
+
+std::span<const HostRoute> PrimaryRoutes() {
+    return kPrimaryRoutes;
+}
+
+std::span<const HostRoute> SecondaryRoutes() {
+    return kSecondaryRoutes;
+}
+
+const HostRoute* FindPrimaryRoute(int stream, int function) {
+    return Find(kPrimaryRoutes, stream, function);
+}
+
+const HostRoute* FindSecondaryRoute(int stream, int function) {
+    return Find(kSecondaryRoutes, stream, function);
+}
+
+bool IsRoutedStream(int stream) {
+    return std::any_of(kPrimaryRoutes.begin(), kPrimaryRoutes.end(),
+                       [&](const HostRoute& route) { return route.stream == stream; });
+}
+
+std::vector<std::string> PendingHandlers(std::span<const HostRoute> routes) {
+    std::vector<std::string> names;
+    for (const HostRoute& route : routes) {
+        if (route.handler == nullptr) names.push_back(route.HandlerName());
+    }
+    return names;
+}
+
+}  // namespace kest

@@ -1,0 +1,80 @@
+// S1F1, S1F13, S1F15 and S1F17: the host checks the link and asks for communication, off-line
+// and on-line. The state model acts on the events raised here; nothing here writes a state.
+#include <cstdint>
+
+#include "control/kest_server.h"
+#include "driver/secs_transaction.h"
+#include "host/message_checks.h"
+#include "host/stream1_handlers.h"
+#include "host/stream9_senders.h"
+#include "secs/build.h"
+#include "services/value_rules.h"
+
+namespace kest {
+
+namespace {
+
+constexpr std::int32_t kHostOffline = 3;
+
+// {MDLN, SOFTREV}, as S1F2 and S1F14 carry them.
+SecsItem ModelAndRevision(KestServer& control) {
+    return build::L(ItemFromText(enmItemFormat::FormatAscii, control.GemVar("EquipmentModel")),
+                    ItemFromText(enmItemFormat::FormatAscii, control.GemVar("SoftwareRevision")));
+}
+
+void Answer(SecsTransaction& trans, SecsItem body) {
+    SetReplyBody(trans, std::move(body));
+    trans.Reply();
+}
+
+std::int32_t ControlState(KestServer& control) {
+    return Variant(control.GemVar("ControlState")).ToInt32();
+}
+
+// ONLACK: 0 accepted (from host off-line), 1 not allowed, 2 already on-line.
+std::uint8_t OnlineAcknowledge(std::int32_t control_state) {
+    if (control_state == 4 || control_state == 5) return 2;
+    if (control_state == kHostOffline) return 0;
+    return 1;
+}
+
+}  // namespace
+
+void ReplyS1F1(KestServer& control, const std::shared_ptr<SecsTransaction>& trans) {
+    if (!RequireBodyCount(control, *trans, 0)) return;
+    if (trans->ReplyExpected()) Answer(*trans, ModelAndRevision(control));
+    control.FireEvent(KestEvent("GEMEstabComm", "CommEstablished"));
+}
+
+void ReplyS1F13(KestServer& control, const std::shared_ptr<SecsTransaction>& trans) {
+    if (!RequireBodyCount(control, *trans, 1)) return;
+    const SecsItem& request = trans->Primary().Item(1);
+    // A host sends S1F13 as L,0; anything but a list is not an S1F13 at all.
+    if (!request.IsList()) {
+        SendS9F7(control, *trans);
+        return;
+    }
+    if (request.Count() != 0) {
+        SendS9F11(control, *trans);
+        return;
+    }
+    if (trans->ReplyExpected()) Answer(*trans, build::L(build::B({0}), ModelAndRevision(control)));
+    control.FireEvent(KestEvent("GEMEstabComm", "CommEstablished"));
+}
+
+void ReplyS1F15(KestServer& control, const std::shared_ptr<SecsTransaction>& trans) {
+    if (!RequireBodyCount(control, *trans, 0)) return;
+    if (trans->ReplyExpected()) Answer(*trans, build::B({0}));
+    if (ControlState(control) != kHostOffline) {
+        control.FireEvent(KestEvent("GEMControl", "RequestOffline"));
+    }
+}
+
+void ReplyS1F17(KestServer& control, const std::shared_ptr<SecsTransaction>& trans) {
+    if (!RequireBodyCount(control, *trans, 0)) return;
+    const std::uint8_t onlack = OnlineAcknowledge(ControlState(control));
+    if (trans->ReplyExpected()) Answer(*trans, build::B({onlack}));
+    if (onlack == 0) control.FireEvent(KestEvent("GEMControl", "RequestOnline"));
+}
+
+}  // namespace kest

@@ -1,0 +1,58 @@
+#include "services/builders_stream6.h"
+
+#include "control/kest_server.h"
+#include "driver/secs_transaction.h"
+#include "gemdb/gemdb.h"
+#include "secs/build.h"
+#include "services/gem_event_report.h"
+#include "services/value_rules.h"
+
+namespace kest {
+
+bool WBitFrom(KestServer& control, const char* name) {
+    return Variant(control.GemVar(name)).ToInt16() != 0;
+}
+
+bool SECSTrans_S6F11(KestServer& control, const GEMEventReport& service, std::int32_t tid) {
+    return RunTrapped(&control, "modSECS:SECSTrans_S6F11", [&] {
+        auto trans = control.VortelToolOCX().CreateTransaction("S6F11");
+        trans->SetReplyExpected(WBitFrom(control, "WBITS6"));
+        SecsItem& body = trans->Primary().Item(1);
+        body.Item(1).SetValue(1);
+        body.Item(2).SetValue(service.CEID());
+        SecsItem& reports = body.Item(3);
+        reports.Clear();
+        GEMDB& db = control.Db();
+        for (std::int32_t rptid : db.EvtRptGetReportList(service.CEID())) {
+            auto vids = db.EvtRptGetVarList(rptid);
+            if (vids.empty()) continue;  // a report without variables is left out
+            SecsItem values;
+            for (std::int32_t vid : vids)
+                values.AddItem(VariableValueItem(control, vid));
+            reports.AddItem(build::L(build::U4(rptid), std::move(values)));
+        }
+        trans->SetTag(tid);
+        return control.SendSECSTrans(trans, service.CEIDName());
+    });
+}
+
+bool SECSTrans_S6F1(KestServer& control, const KestRecTrace& trace) {
+    return RunTrapped(&control, "modSECS:SECSTrans_S6F1", [&] {
+        auto trans = control.VortelToolOCX().CreateTransaction("S6F1");
+        trans->SetReplyExpected(WBitFrom(control, "WBITS6"));
+        SecsItem values;
+        for (std::int32_t group = 0; group < std::max(trace.REPGSZ, 1); ++group) {
+            for (std::int32_t svid : trace.SVIDs) {
+                values.AddItem(VariableValueItem(control, svid));
+            }
+        }
+        std::string stime = FormatLocal(control.GetClock()->Now(), "yyyymmddhhnnss00");
+        SecsItem& root = trans->Primary().RootItem();
+        root.Clear();
+        root.AddItem(build::L(build::U4(trace.TRID), build::U4(trace.SMPLN), build::A(stime),
+                              std::move(values)));
+        return control.SendSECSTrans(trans, "NULL");
+    });
+}
+
+}  // namespace kest

@@ -1,0 +1,59 @@
+#include "services/gem_estab_comm.h"
+
+#include "base/text.h"
+#include "control/kest_server.h"
+#include "services/ed_estab_comm.h"
+#include "ui/frm_main.h"
+
+namespace kest {
+
+void GEMEstabComm::SetParent(std::weak_ptr<KestServer> parent) {
+    parent_ = std::move(parent);
+    auto control = parent_.lock();
+    if (!control) return;
+    RunTrapped(control.get(), "GEMEstabComm:Set Parent", [&] {
+        // Both read before either changes: a failed read leaves the pair as it was.
+        std::string model = control->GemVar("EquipmentModel");
+        std::string revision = control->GemVar("SoftwareRevision");
+        mdln_ = std::move(model);
+        softrev_ = std::move(revision);
+    });
+}
+
+bool GEMEstabComm::Connect(const std::string& MDLN, const std::string& SOFTREV) {
+    auto control = parent_.lock();
+    if (!control) return false;
+    const char* source = "GEMEstabComm:Connect";
+    return RunTrapped(control.get(), source, [&] {
+        if (control->Setting("PortOpened") != "TRUE") {
+            control->TriggerError(source, 4019, "Invalid port connect state to perform this task.",
+                                  __LINE__);
+            return false;
+        }
+        TakeArguments(*control, MDLN, SOFTREV);
+        auto action = std::make_shared<EDEstabComm>(control->NewTID());
+        action->SetParent(control);
+        action->SetSource(shared_from_this());
+        control->AddEDAction(action);
+        return true;
+    });
+}
+
+void GEMEstabComm::TakeArguments(KestServer& control, const std::string& mdln,
+                                 const std::string& softrev) {
+    frmMain* window = control.FrmGEMTool();
+    // A refused variable write is reported by the database; the request still goes out with
+    // the values the application asked for.
+    if (mdln != "NULL") {
+        mdln_ = std::string(Trim(mdln));
+        control.SetGemVar("EquipmentModel", mdln_);
+        if (window) window->Fields().EquipmentModel = mdln_;
+    }
+    if (softrev != "NULL") {
+        softrev_ = std::string(Trim(softrev));
+        control.SetGemVar("SoftwareRevision", softrev_);
+        if (window) window->Fields().SoftwareRevision = softrev_;
+    }
+}
+
+}  // namespace kest

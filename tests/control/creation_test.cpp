@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "gemdb/gemdb.h"
+#include "settings/secs_initialize.h"
+#include "settings/secs_protocol.h"
+#include "support/control_harness.h"
+#include "ui/frm_main.h"
+
+namespace kest::test {
+namespace {
+
+std::string ReadFile(const std::filesystem::path& file) {
+    std::ifstream in(file);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+TEST(Creation, WithoutADatabaseOnlyTheBoxIsShown) {
+    ControlHarness h({.with_database = false});
+    ASSERT_EQ(h.boxes->texts.size(), 1u);
+    EXPECT_EQ(h.boxes->texts[0], "GEM Database [" + (h.dir / "GEM.mdb").string() + "] not found!");
+    EXPECT_TRUE(h.errors.empty());
+    EXPECT_EQ(h.server->SECSProtocol(), nullptr);
+    EXPECT_EQ(h.server->SECSInitialize(), nullptr);
+    EXPECT_EQ(h.server->Actions().Size(), 0u);
+    // Every later call fails into its error trap.
+    EXPECT_FALSE(h.server->UpdatePPEXECName("P1"));
+    ASSERT_EQ(h.errors.size(), 1u);
+    EXPECT_EQ(h.errors[0].ErrSource, "KestServer:UpdatePPEXECName");
+    EXPECT_EQ(h.errors[0].ErrCode, 91);
+}
+
+TEST(Creation, InitialisesStateSettingsAndLists) {
+    ControlHarness h;
+    EXPECT_TRUE(h.errors.empty()) << h.errors[0].ErrSource << " " << h.errors[0].ErrText;
+    EXPECT_TRUE(h.boxes->texts.empty());
+    EXPECT_EQ(h.server->GEMTimeout(), 150);
+    EXPECT_EQ(h.GemVar("SpoolState"), "2");
+    EXPECT_EQ(h.GemVar("SpoolUnloadSubstate"), "5");
+    EXPECT_EQ(h.GemVar("SpoolLoadSubstate"), "6");
+    EXPECT_EQ(h.GemVar("SpoolCountTotal"), "0");
+    ASSERT_EQ(h.server->Actions().Size(), 1u);
+    EXPECT_NE(h.server->Actions().Find("EDPrimaryIn"), nullptr);
+    // The settings objects carry the fixed start values.
+    EXPECT_EQ(h.server->Setting("SECSDictionaryFile"), (h.dir / "Default.xml").string());
+    EXPECT_EQ(h.server->Setting("SECSLogFile"), (h.dir / "Log" / "SECSII.log").string());
+    EXPECT_EQ(h.server->Setting("SECSILogPath"), (h.dir / "Log").string());
+    EXPECT_EQ(h.server->Setting("AlarmEnableAll"), "TRUE");
+    EXPECT_EQ(h.server->Setting("EventEnableAll"), "TRUE");
+    EXPECT_EQ(h.driver->load_dictionary_calls, 1);
+    EXPECT_EQ(h.driver->DictionaryFile(), (h.dir / "Default.xml").string());
+    // Trace timer elements 1 to 4 exist, idle; 0 and 5 do not.
+    for (int i = 1; i <= 4; ++i) {
+        ASSERT_NE(h.server->TraceTime(i), nullptr);
+        EXPECT_FALSE(h.server->TraceTime(i)->Enabled);
+        EXPECT_EQ(h.server->TraceTime(i)->Interval, 0);
+    }
+    EXPECT_EQ(h.server->TraceTime(0), nullptr);
+    EXPECT_EQ(h.server->TraceTime(5), nullptr);
+}
+
+TEST(Creation, TheServiceLogCarriesTheBanners) {
+    std::filesystem::path log;
+    {
+        ControlHarness h;
+        log = h.dir / "Log" / "KestTool_2026-12-05.log";
+        EXPECT_NE(ReadFile(log).find("************KestServer Started************"),
+                  std::string::npos);
+        h.server.reset();
+        std::string text = ReadFile(log);
+        EXPECT_NE(text.find("************KestServer Stopped************"), std::string::npos);
+        EXPECT_LT(text.find("Started"), text.find("Stopped"));
+        EXPECT_GE(h.driver->close_calls, 1);  // destroying closes the port whatever it said
+    }
+}
+
+TEST(Creation, RuntimeTablesAreResetAtStart) {
+    std::filesystem::path dir;
+    {
+        ControlHarness h;
+        KestRecLimit limit;
+        limit.limit_id = 1;
+        limit.var_id = 1;
+        limit.upper_db = "5";
+        limit.lower_db = "1";
+        ASSERT_TRUE(h.Db().LimitAddAttr(limit));
+        ASSERT_TRUE(h.Db().SFSetField(6, 11, FLDID_SECSTRANS::SPOOL_ENABLE, false));
+        // A second control on the same database starts from clean run-time tables.
+        KestServerOptions options;
+        options.clock = h.clock;
+        options.driver_factory = [](asio::any_io_executor) {
+            return std::make_shared<FakeDriver>();
+        };
+        options.boxes = h.boxes;
+        options.run_timers = false;
+        auto second = KestServer::Create(h.io.get_executor(), h.dir, options);
+        EXPECT_TRUE(second->Db().LimitGetAllVID().empty());
+        auto row = second->Db().SFGetRecord(6, 11);
+        ASSERT_TRUE(row.has_value());
+    }
+}
+
+TEST(Window, MembersNeedAStartedTool) {
+    ControlHarness h;
+    EXPECT_FALSE(h.server->ShowGEMTool(false));
+    EXPECT_FALSE(h.server->HideGEMTool());
+    EXPECT_FALSE(h.server->RefreshGEMTool());
+    EXPECT_EQ(h.ErrorCodes(), (std::vector<int>{4005, 4005, 4005}));
+    EXPECT_EQ(h.errors[0].ErrText, "KestTool is not started.");
+    EXPECT_EQ(h.errors[0].ErrSource, "KestServer:ShowGEMTool");
+}
+
+TEST(Window, RefreshRunsTheAreasInOrderOnlyWhenVisible) {
+    ControlHarness h;
+    h.SetGemVar("ConfigSpool", 0);  // no spool activation (and spool refresh) at start-up
+    ASSERT_TRUE(h.server->StartGEMTool());
+    frmMain* window = h.server->FrmGEMTool();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(h.server->RefreshGEMTool());  // hidden: nothing refreshed
+    EXPECT_EQ(window->Calls(), (std::vector<std::string>{"Load"}));
+    EXPECT_TRUE(h.server->ShowGEMTool(true));
+    EXPECT_FALSE(window->AdminMode());
+    EXPECT_EQ(window->Calls(),
+              (std::vector<std::string>{
+                  "Load", "Show modal", "RefreshAdminMode", "RefreshAllSetting", "RefreshAllStatus",
+                  "RefreshSpoolStatus", "LoadEnabledEvent", "LoadEnabledAlarm", "LoadSetAlarm",
+                  "LoadTraceList", "LoadLimitList"}));
+    EXPECT_TRUE(h.server->HideGEMTool());
+    EXPECT_FALSE(window->Visible());
+}
+
+TEST(Window, ASecondStartReplacesTheWindow) {
+    ControlHarness h({.start_tool = true});
+    h.server->ShowGEMTool(false);
+    const int opened = h.driver->open_calls;
+    h.server->SetSetting("PortOpenAtStartUp", "FALSE");
+    EXPECT_TRUE(h.server->StartGEMTool());
+    ASSERT_NE(h.server->FrmGEMTool(), nullptr);
+    EXPECT_EQ(h.server->FrmGEMTool()->Calls(), (std::vector<std::string>{"Load"}));
+    EXPECT_EQ(h.driver->open_calls, opened);  // the port state is unchanged
+    EXPECT_TRUE(h.server->StopGEMTool());
+    EXPECT_EQ(h.server->FrmGEMTool(), nullptr);
+}
+
+}  // namespace
+}  // namespace kest::test

@@ -1,0 +1,297 @@
+#include <gtest/gtest.h>
+
+#include "control/recording_action.h"
+#include "driver/secs_transaction.h"
+#include "gemdb/gemdb.h"
+#include "secs/build.h"
+#include "support/control_harness.h"
+#include "ui/frm_main.h"
+
+namespace kest::test {
+namespace {
+
+using namespace kest::build;
+
+// A control whose spooling is off, so losing the link reports no spooling events.
+void NoSpooling(ControlHarness& h) {
+    h.SetGemVar("ConfigSpool", 0);
+}
+
+std::shared_ptr<SecsTransaction> S6F11(ControlHarness& h) {
+    return h.driver->CreateTransaction("S6F11");
+}
+
+TEST(SendSECSTrans, ChecksPortThenCommunicationThenControlState) {
+    ControlHarness h;
+    NoSpooling(h);
+    h.Communicating();
+    h.server->SetSetting("PortOpened", "FALSE");
+    EXPECT_FALSE(h.server->SendSECSTrans(S6F11(h), "NULL"));
+    h.server->SetSetting("PortOpened", "TRUE");
+    h.SetGemVar("CommState", 1);
+    EXPECT_FALSE(h.server->SendSECSTrans(S6F11(h), "NULL"));
+    h.SetGemVar("CommState", 2);
+    h.SetGemVar("ControlState", 1);
+    EXPECT_FALSE(h.server->SendSECSTrans(S6F11(h), "NULL"));
+    EXPECT_TRUE(h.driver->sent.empty());
+    ASSERT_EQ(h.ErrorCodes(), (std::vector<int>{4019, 4020, 4021}));
+    EXPECT_EQ(h.errors[0].ErrText, "Invalid port connect state to perform this task.");
+    EXPECT_EQ(h.errors[1].ErrText, "Invalid communication state to perform this task.");
+    EXPECT_EQ(h.errors[2].ErrText, "Invalid control state to perform this task.");
+    EXPECT_EQ(h.errors[0].ErrSource, "KestServer:SendSECSTrans");
+}
+
+TEST(SendSECSTrans, OfflineLetsOnlyTheStateAndSpoolEventsThrough) {
+    ControlHarness h;
+    NoSpooling(h);
+    h.Communicating();
+    h.SetGemVar("ControlState", 3);
+    for (const char* name :
+         {"GemControlStateLOCAL", "GemControlStateREMOTE", "GemControlStateOFFLINE",
+          "GemSpoolingActivated", "GemSpoolTransmitFailure", "GemSpoolingDeactivated"}) {
+        EXPECT_TRUE(h.server->SendSECSTrans(S6F11(h), name)) << name;
+    }
+    EXPECT_FALSE(h.server->SendSECSTrans(S6F11(h), "GemProcessStateChange"));
+    EXPECT_FALSE(h.server->SendSECSTrans(S6F11(h), "NULL"));
+    EXPECT_EQ(h.driver->sent.size(), 6u);
+    EXPECT_EQ(h.ErrorCodes(), (std::vector<int>{4021, 4021}));
+}
+
+TEST(SendSECSTrans, RemembersTheAlarmOfAnS5F1EvenWhenRefused) {
+    ControlHarness h;
+    auto trans = h.driver->CreateTransaction("S5F1");
+    trans->Primary().RootItem().Clear();
+    trans->Primary().RootItem().AddItem(L(B({128}), U4(42), A("Overheat")));
+    EXPECT_FALSE(h.server->SendSECSTrans(trans, "NULL"));
+    EXPECT_TRUE(h.server->AlarmSet());
+    EXPECT_EQ(h.server->LatestAlarmID(), "42");
+    EXPECT_EQ(h.server->LatestAlarmText(), "Overheat");
+}
+
+TEST(DriverEvents, ConnectAndDisconnectReachSettingsEventsAndEveryAction) {
+    ControlHarness h;
+    NoSpooling(h);
+    auto a = std::make_shared<RecordingAction>(11, 150);
+    auto b = std::make_shared<RecordingAction>(12, 150);
+    h.server->AddEDAction(a);
+    h.server->AddEDAction(b);
+    h.ClearRecords();  // creation reports the spool states
+    h.driver->RaiseConnect();
+    EXPECT_EQ(h.server->Setting("PortOpened"), "TRUE");
+    h.driver->RaiseDisconnect(3024, "network error");
+    EXPECT_EQ(h.server->Setting("PortOpened"), "FALSE");
+    ASSERT_EQ(h.EventNames(),
+              (std::vector<std::string>{"SECSProtocol/Connect", "SECSProtocol/Disconnect"}));
+    EXPECT_EQ(h.events[1].Output("ErrorCode").ToInt32(), 3024);
+    EXPECT_EQ(h.events[1].Output("ErrorText").ToText(), "network error");
+    for (const auto& action : {a, b}) {
+        EXPECT_EQ(action->calls,
+                  (std::vector<std::string>{"Connect", "Disconnect 3024 network error"}));
+    }
+}
+
+TEST(DriverEvents, MessagesInErrorReachNobody) {
+    ControlHarness h;
+    auto a = std::make_shared<RecordingAction>(11, 150);
+    h.server->AddEDAction(a);
+    h.driver->InjectPrimary(SecsMessage(1, 3, true), 0, 2016);
+    auto sent = S6F11(h);
+    sent->SetTag(11);
+    h.driver->InjectReply(sent, SecsMessage(6, 12), 2016);
+    ASSERT_EQ(h.ErrorCodes(), (std::vector<int>{4008, 4009}));
+    EXPECT_EQ(h.errors[0].ErrText, "Primary in error : 2016-bad body");
+    EXPECT_EQ(h.errors[1].ErrText, "Secondary in error : 2016-bad");
+    // Trace data acknowledgements go to nobody either.
+    auto trace = h.driver->CreateTransaction("S6F1");
+    h.driver->InjectReply(trace, SecsMessage(6, 2));
+    EXPECT_TRUE(a->calls.empty());
+    h.driver->InjectReply(sent, SecsMessage(6, 12, false, B({0})));
+    EXPECT_EQ(a->calls, (std::vector<std::string>{"ReceivedSecondary"}));
+}
+
+TEST(DriverEvents, CommunicationFailuresDropToNotCommunicating) {
+    for (int code : {3005, 3013, 3014}) {
+        ControlHarness h({.start_tool = true});
+        h.Communicating();
+        h.ClearRecords();  // what the window's start-up reported
+        h.server->FrmGEMTool()->Fields().CommState = "Communicating";
+        auto a = std::make_shared<RecordingAction>(11, 150);
+        h.server->AddEDAction(a);
+        h.driver->RaiseError(code, "timer", 77);
+        ASSERT_FALSE(h.errors.empty());
+        EXPECT_EQ(h.errors[0].ErrSource, "KestServer:VortelTool1_Error");
+        EXPECT_EQ(h.errors[0].ErrCode, code);
+        EXPECT_EQ(h.errors[0].ErrLine, 77);
+        EXPECT_EQ(h.GemVar("CommState"), "1");
+        EXPECT_EQ(h.server->FrmGEMTool()->Fields().CommState, "Not Communicating");
+        EXPECT_EQ(a->calls, (std::vector<std::string>{"SecsError " + std::to_string(code)}));
+    }
+}
+
+TEST(DriverEvents, WithoutAWindowFailuresAlsoReport4005) {
+    ControlHarness h;
+    NoSpooling(h);
+    h.Communicating();
+    h.driver->RaiseError(3005, "T6");
+    EXPECT_EQ(h.ErrorCodes(), (std::vector<int>{3005, 4005}));
+}
+
+TEST(DriverEvents, ReplyTimeoutSendsS9F9NamingTheMessage) {
+    ControlHarness h({.start_tool = true});
+    h.Communicating();
+    h.driver->RaiseError(2012, "no reply within T3: S6F11");
+    ASSERT_EQ(h.driver->SentNames(), (std::vector<std::string>{"S9F9"}));
+    auto mhead = h.driver->LastSent()->Primary().Item(1).Data();
+    EXPECT_EQ(std::vector<std::uint8_t>(mhead.begin(), mhead.end()),
+              (std::vector<std::uint8_t>{0x80, 0x00, 6, 11, 0x80, 0x01, 0, 0, 0, 0}));
+    EXPECT_EQ(h.GemVar("CommState"), "1");
+    EXPECT_EQ(h.GemVar("ControlState"), "5");  // not an alarm: the control state stays
+}
+
+TEST(DriverEvents, AnAlarmThatDidNotReachTheHostTakesTheControlOffline) {
+    ControlHarness h({.start_tool = true});
+    NoSpooling(h);
+    h.Communicating();
+    auto trans = h.driver->CreateTransaction("S5F1");
+    trans->Primary().RootItem().Clear();
+    trans->Primary().RootItem().AddItem(L(B({128}), U4(7), A("Door open")));
+    ASSERT_TRUE(h.server->SendSECSTrans(trans, "NULL"));
+    h.driver->RaiseError(2015, "send failed: S5F1");
+    ASSERT_EQ(h.boxes->texts, (std::vector<std::string>{"Spool Door open"}));
+    EXPECT_EQ(h.GemVar("ControlState"), "3");
+    // The control-state event still reaches the host while it is off-line.
+    ASSERT_EQ(h.driver->SentNames(), (std::vector<std::string>{"S5F1", "S6F11"}));
+    auto offline = h.Db().EventGetRecord("GemControlStateOFFLINE", true);
+    ASSERT_TRUE(offline.has_value());
+    EXPECT_EQ(h.driver->LastSent()->Primary().Item(1).Item(2).Value().ToInt32(), offline->ID());
+    h.SetGemVar("ControlState", 5);
+    h.driver->RaiseError(2012, "no reply within T3: S5F1");
+    EXPECT_EQ(h.GemVar("ControlState"), "3");
+    EXPECT_EQ(h.driver->SentNames(), (std::vector<std::string>{"S5F1", "S6F11", "S9F9"}));
+}
+
+TEST(DriverEvents, LinkLossErrorsClosePortAndReportDisconnect) {
+    ControlHarness h;
+    NoSpooling(h);
+    h.Communicating();
+    h.ClearRecords();
+    h.driver->RaiseError(3024, "reset by peer");
+    EXPECT_EQ(h.server->Setting("PortOpened"), "FALSE");
+    EXPECT_EQ(h.EventNames(), (std::vector<std::string>{"SECSProtocol/Disconnect"}));
+}
+
+TEST(ReplyMethod, OnlyALiveTransactionNotifiesAndLeavesTheList) {
+    ControlHarness h;
+    h.server->AddEDAction(std::make_shared<RecordingAction>(21, 150));
+    KestMethod late("GEMAlarm", "SetAlarmByALID", 99);
+    h.server->ReplyMethod(late);
+    EXPECT_TRUE(h.methods.empty());
+    KestMethod method("GEMAlarm", "SetAlarmByALID", 21);
+    method.AddOutput("ACKC5", 0);
+    h.server->ReplyMethod(method);
+    ASSERT_EQ(h.methods.size(), 1u);
+    EXPECT_EQ(h.server->Actions().Find("21"), nullptr);
+    h.server->ReplyMethod(method);  // twice: nothing more
+    EXPECT_EQ(h.methods.size(), 1u);
+}
+
+TEST(ReplyCommand, AnswersS2F42OnceWithHcackAndOutputs) {
+    ControlHarness h;
+    auto received = h.driver->InjectPrimary(SecsMessage(2, 41, true, L(A("START"), L())));
+    h.ClearRecords();  // the dispatcher refused it (6001): communication is disabled
+    auto command = std::make_shared<KestCommand>(h.server->NewTID());
+    command->RCMD = "START";
+    command->SetTransaction(received);
+    h.server->AddCommand(command);
+    KestCommand answer = *command;
+    answer.HCACK = 3;
+    answer.AddOutputs("LOT", 2);
+    answer.AddOutputs("PPID", 1);
+    EXPECT_TRUE(h.server->ReplyCommand(answer));
+    ASSERT_EQ(h.driver->replies.size(), 1u);
+    const SecsMessage& reply = h.driver->replies[0];
+    EXPECT_EQ(reply.Name(), "S2F42");
+    EXPECT_EQ(reply.Item(1), L(B({3}), L(L(A("LOT"), B({2})), L(A("PPID"), B({1})))));
+    EXPECT_FALSE(h.server->ReplyCommand(answer));
+    EXPECT_FALSE(h.server->ReplyCommand(KestCommand(12345)));
+    EXPECT_EQ(h.ErrorCodes(), (std::vector<int>{4004, 4004}));
+    EXPECT_EQ(h.errors[0].ErrText, "Invalid GEMCommand Object.");
+}
+
+TEST(ReplyCommand, EnhancedCommandsAnswerS2F50AndNoReplyWithoutWBit) {
+    ControlHarness h;
+    auto received =
+        h.driver->InjectPrimary(SecsMessage(2, 49, true, L(U4(1), A("OBJ"), A("GO"), L())));
+    auto command = std::make_shared<KestCommand>(h.server->NewTID());
+    command->IsEnhanced = true;
+    command->SetTransaction(received);
+    h.server->AddCommand(command);
+    KestCommand answer = *command;
+    answer.AddEnOutputs("P", 5);
+    EXPECT_TRUE(h.server->ReplyCommand(answer));
+    ASSERT_EQ(h.driver->replies.size(), 1u);
+    EXPECT_EQ(h.driver->replies[0].Name(), "S2F50");
+    EXPECT_EQ(h.driver->replies[0].Item(1), L(B({0}), L(L(A("P"), B({5})))));
+
+    auto silent = h.driver->InjectPrimary(SecsMessage(2, 41, false, L(A("X"), L())));
+    auto quiet = std::make_shared<KestCommand>(h.server->NewTID());
+    quiet->SetTransaction(silent);
+    h.server->AddCommand(quiet);
+    EXPECT_TRUE(h.server->ReplyCommand(*quiet));
+    EXPECT_EQ(h.driver->replies.size(), 1u);
+}
+
+TEST(StateUpdates, ProcessStateAndProcessPrograms) {
+    ControlHarness h({.start_tool = true});
+    h.ClearRecords();  // what the window's start-up reported
+    EXPECT_FALSE(h.server->UpdateProcessState(""));
+    EXPECT_FALSE(h.server->UpdatePPEXECName(""));
+    EXPECT_FALSE(h.server->UpdatePPChange("", 1));
+    ASSERT_EQ(h.ErrorCodes(), (std::vector<int>{4006, 4007, 4007}));
+    EXPECT_EQ(h.errors[0].ErrText, "Invalid NewState value of Process State.");
+    EXPECT_EQ(h.errors[1].ErrText, "Invalid PPID value of PPEXEC name.");
+    EXPECT_EQ(h.errors[2].ErrText, "Invalid PPID value.");
+
+    EXPECT_TRUE(h.server->UpdateProcessState("IDLE"));
+    EXPECT_TRUE(h.server->UpdateProcessState("RUN"));
+    EXPECT_EQ(h.GemVar("ProcessState"), "RUN");
+    EXPECT_EQ(h.GemVar("PreviousProcessState"), "IDLE");
+    frmMainFields& fields = h.server->FrmGEMTool()->Fields();
+    EXPECT_EQ(fields.ProcessState, "RUN");
+    EXPECT_EQ(fields.PreviousProcessState, "IDLE");
+
+    EXPECT_TRUE(h.server->UpdatePPEXECName("RECIPE1"));
+    EXPECT_EQ(h.GemVar("PPExecName"), "RECIPE1");
+    EXPECT_TRUE(h.server->UpdatePPChange("R2", 2));
+    EXPECT_EQ(fields.PPChangeStatus, "Changed");
+    EXPECT_TRUE(h.server->UpdatePPChange("R2", 7));
+    EXPECT_EQ(h.GemVar("PPChangeStatus"), "7");
+    EXPECT_EQ(fields.PPChangeStatus, "Unknown");
+    EXPECT_EQ(fields.PPChangeName, "R2");
+}
+
+TEST(Notifications, StateVariablesRaiseStateChanged) {
+    ControlHarness h;
+    h.ClearRecords();
+    h.SetGemVar("CommState", 2);
+    h.SetGemVar("ControlState", 5);
+    h.SetGemVar("CommState", 7);
+    ASSERT_EQ(h.EventNames(), (std::vector<std::string>{"GEMCommunication/StateChanged",
+                                                        "GEMControl/StateChanged"}));
+    EXPECT_EQ(h.events[0].Output("State").ToText(), "EnabledCommunicating");
+    EXPECT_EQ(h.events[1].Output("State").ToText(), "OnlineRemote");
+}
+
+TEST(Notifications, TerminalMessageWindowAppendsAndCloses) {
+    ControlHarness h;
+    h.server->DisplayMessage("first");
+    h.server->DisplayMessage("second");
+    EXPECT_TRUE(h.server->MessageWindowOpen());
+    EXPECT_EQ(h.server->MessageWindowText(),
+              "#############################\nfirst\n#############################\nsecond\n");
+    h.server->DisplayMessage("");
+    EXPECT_FALSE(h.server->MessageWindowOpen());
+}
+
+}  // namespace
+}  // namespace kest::test

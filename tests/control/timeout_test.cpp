@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include "control/recording_action.h"
+#include "driver/secs_transaction.h"
+#include "gemdb/gemdb.h"
+#include "secs/build.h"
+#include "support/control_harness.h"
+
+namespace kest::test {
+namespace {
+
+using namespace kest::build;
+
+TEST(TimeoutPass, ATransactionTimesOutOnThe150thPass) {
+    ControlHarness h;
+    h.ClearRecords();
+    auto action =
+        std::make_shared<RecordingAction>(31, h.server->GEMTimeout(), "GEMClock", "GetDateTime");
+    h.server->AddEDAction(action);
+    h.Tick(149);
+    EXPECT_NE(h.server->Actions().Find("31"), nullptr);
+    EXPECT_TRUE(h.events.empty());
+    h.Tick(1);
+    EXPECT_EQ(h.server->Actions().Find("31"), nullptr);
+    ASSERT_EQ(h.EventNames(), (std::vector<std::string>{"GEMClock/GEMTimeout"}));
+    EXPECT_EQ(h.events[0].Output("MethodName").ToText(), "GetDateTime");
+    EXPECT_NE(h.server->Actions().Find("EDPrimaryIn"), nullptr);  // never timed out
+}
+
+TEST(TimeoutPass, TicksWithinOneSecondCountOnce) {
+    ControlHarness h;
+    h.server->AddEDAction(std::make_shared<RecordingAction>(32, 2));
+    for (int i = 0; i < 5; ++i)
+        h.server->TimeoutTick();  // the clock has not moved
+    h.clock->Advance(std::chrono::milliseconds(500));
+    h.server->TimeoutTick();  // still the same second
+    EXPECT_EQ(h.server->Actions().Find("32")->Timeout(), 2);
+    h.clock->Advance(std::chrono::milliseconds(500));
+    h.server->TimeoutTick();
+    EXPECT_EQ(h.server->Actions().Find("32")->Timeout(), 1);
+}
+
+TEST(TimeoutPass, AClassWithoutMethodNameTimesOutWithoutOutput) {
+    ControlHarness h;
+    h.ClearRecords();
+    h.server->AddEDAction(std::make_shared<RecordingAction>(33, 1, "GEMMap", ""));
+    h.Tick(1);
+    ASSERT_EQ(h.events.size(), 1u);
+    EXPECT_TRUE(h.events[0].Outputs().empty());
+}
+
+TEST(TimeoutPass, AnOwedProcessProgramEndsWithS9F13) {
+    ControlHarness h;
+    h.Communicating();
+    h.server->ExpectMsg().push_back({"RECIPE\\A", 2});
+    h.server->ExpectMsg().push_back({"B", 5});
+    h.Tick(1);
+    EXPECT_TRUE(h.driver->sent.empty());
+    h.Tick(1);
+    ASSERT_EQ(h.driver->SentNames(), (std::vector<std::string>{"S9F13"}));
+    EXPECT_EQ(h.driver->LastSent()->Primary().Item(1), L(A("S7F3"), A("RECIPE\\A")));
+    ASSERT_EQ(h.server->ExpectMsg().size(), 1u);
+    EXPECT_EQ(h.server->ExpectMsg()[0].Countdown, 3);
+}
+
+TEST(TimeoutPass, AnUnansweredCommandTimesOutWithItsRcmd) {
+    ControlHarness h;
+    h.ClearRecords();
+    auto command = std::make_shared<KestCommand>(h.server->NewTID());
+    command->RCMD = "START";
+    command->SetCountdown(3);
+    h.server->AddCommand(command);
+    h.Tick(2);
+    EXPECT_TRUE(h.events.empty());
+    h.Tick(1);
+    ASSERT_EQ(h.EventNames(), (std::vector<std::string>{"GEMCommand/GEMTimeout"}));
+    EXPECT_EQ(h.events[0].Output("MethodName").ToText(), "START");
+    EXPECT_EQ(h.server->Commands().Size(), 0u);
+    EXPECT_FALSE(h.server->ReplyCommand(*command));  // too late: 4004
+}
+
+class LimitMonitoring : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        KestRecVariable v;
+        v.SetID(1001);
+        v.SetName("ChamberPressure");
+        v.SetVarFormat(static_cast<int>(enmItemFormat::FormatU4));
+        v.SetValue("50");
+        ASSERT_TRUE(h.Db().VariableAddRecord(v));
+        KestRecLimit limit;
+        limit.limit_id = 3;
+        limit.var_id = 1001;
+        limit.upper_db = "80";
+        limit.lower_db = "20";
+        ASSERT_TRUE(h.Db().LimitAddAttr(limit));
+    }
+
+    void Set(const char* value) {
+        ASSERT_TRUE(h.Db().VariableSetField(1001, FLDID_VARIABLE::VAR_VAL, value, false));
+        h.Tick(1);
+    }
+
+    std::string Transition() const {
+        return h.GemVar("EventLimit") + "/" + h.GemVar("LimitVariable") + "/" +
+               h.GemVar("TransitionType");
+    }
+
+    ControlHarness h;
+};
+
+TEST_F(LimitMonitoring, ReportsZoneTransitionsOnlyAfterTheSilentSeed) {
+    h.Tick(1);  // seeds "between": nothing to report
+    std::string untouched = Transition();
+    Set("90");
+    EXPECT_EQ(Transition(), "3/1001/0");  // into the upper zone
+    h.SetGemVar("EventLimit", 0);
+    Set("95");  // still above: no second report
+    Set("50");  // back in the dead band: keeps the upper zone
+    EXPECT_EQ(h.GemVar("EventLimit"), "0");
+    Set("10");
+    EXPECT_EQ(Transition(), "3/1001/1");  // into the lower zone
+    EXPECT_NE(untouched, Transition());
+}
+
+TEST_F(LimitMonitoring, AValueAlreadyBeyondABoundAtStartIsNotReported) {
+    h.SetGemVar("TransitionType", 9);
+    Set("99");  // the first evaluation only seeds
+    EXPECT_EQ(h.GemVar("TransitionType"), "9");
+    Set("5");
+    EXPECT_EQ(h.GemVar("TransitionType"), "1");
+}
+
+TEST_F(LimitMonitoring, ValuesCompareByTheVariableFormat) {
+    // U4 drops the fraction: 80.9 is 80, inside the band; 81.2 is 81, above it.
+    h.Tick(1);
+    Set("80.9");
+    EXPECT_NE(h.GemVar("EventLimit"), "3");
+    Set("81.2");
+    EXPECT_EQ(h.GemVar("EventLimit"), "3");
+}
+
+TEST_F(LimitMonitoring, AValueThatIsNotNumericIsReportedAndTheOthersGoOn) {
+    h.Tick(1);
+    h.ClearRecords();
+    Set("high");
+    ASSERT_FALSE(h.errors.empty());
+    EXPECT_EQ(h.errors[0].ErrSource, "KestServer:Timeout_Timer");
+    EXPECT_EQ(h.errors[0].ErrCode, 13);
+}
+
+}  // namespace
+}  // namespace kest::test

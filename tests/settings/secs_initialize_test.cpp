@@ -1,0 +1,147 @@
+#include "settings/secs_initialize.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "gemdb/gemdb.h"
+#include "support/control_harness.h"
+
+namespace kest::test {
+namespace {
+
+void WriteRow(GEMDB& db, const char* name, const char* value, const char* saved_default) {
+    db.SettingSetField(name, FLDID_SETTING::SET_VALUE, value);
+    db.SettingSetField(name, FLDID_SETTING::SET_DEFAULTVAL, saved_default);
+}
+
+std::string Value(GEMDB& db, const char* name) {
+    return db.SettingGetField(name, FLDID_SETTING::SET_VALUE).ToText();
+}
+
+std::string Default(GEMDB& db, const char* name) {
+    return db.SettingGetField(name, FLDID_SETTING::SET_DEFAULTVAL).ToText();
+}
+
+std::shared_ptr<SECSInitialize> Attached(ControlHarness& h) {
+    auto init = std::make_shared<SECSInitialize>();
+    init->SetParent(h.server);
+    return init;
+}
+
+TEST(SECSInitializeAttach, TheFileSettingsComeFromTheSavedDefaults) {
+    ControlHarness h;
+    WriteRow(h.Db(), "SECSDictionaryFile", "/value/dict.xml", "/opt/tool/Messages.xml");
+    WriteRow(h.Db(), "SECSLogFile", "/value/secs.log", "logs/SECSII.log");
+    WriteRow(h.Db(), "SECSILogPath", "/value", "NULL");
+    auto init = Attached(h);
+    EXPECT_EQ(h.driver->DictionaryFile(), "/opt/tool/Messages.xml");
+    // A relative path belongs to the application directory, not to the working directory.
+    EXPECT_EQ(h.driver->SECSIILogFile(), (h.dir / "logs" / "SECSII.log").string());
+    EXPECT_EQ(h.driver->SECSILogPath(), "");
+    EXPECT_EQ(init->SECSDictionaryFile(), "/opt/tool/Messages.xml");
+    EXPECT_TRUE(h.errors.empty());
+}
+
+TEST(SECSInitializeAttach, ClearsEverySetAlarmMark) {
+    ControlHarness h;
+    for (int id : {1, 2}) {
+        KestRecAlarm alarm;
+        alarm.SetID(id);
+        alarm.SetName("Alarm" + std::to_string(id));
+        alarm.SetAlarmSet(true);
+        ASSERT_TRUE(h.Db().AlarmAddRecord(alarm));
+    }
+    ASSERT_EQ(h.Db().AlarmGetSet().size(), 2u);
+    auto init = Attached(h);
+    EXPECT_TRUE(h.Db().AlarmGetSet().empty());
+}
+
+struct FlagCase {
+    const char* alarm_default;
+    const char* event_default;
+    bool alarm;
+    bool event;
+};
+
+class SECSInitializeFlags : public ::testing::TestWithParam<FlagCase> {};
+
+TEST_P(SECSInitializeFlags, TakenFromTheSavedDefaults) {
+    const FlagCase& c = GetParam();
+    ControlHarness h;
+    // The values say the opposite, so only the defaults can give the expected result.
+    WriteRow(h.Db(), "AlarmEnableAll", c.alarm ? "FALSE" : "TRUE", c.alarm_default);
+    WriteRow(h.Db(), "EventEnableAll", c.event ? "FALSE" : "TRUE", c.event_default);
+    auto init = Attached(h);
+    EXPECT_EQ(init->AlarmEnableAll(), c.alarm);
+    EXPECT_EQ(init->EventEnableAll(), c.event);
+    EXPECT_EQ(Value(h.Db(), "AlarmEnableAll"), c.alarm ? "TRUE" : "FALSE");
+    EXPECT_EQ(Value(h.Db(), "EventEnableAll"), c.event ? "TRUE" : "FALSE");
+}
+
+INSTANTIATE_TEST_SUITE_P(Defaults, SECSInitializeFlags,
+                         ::testing::Values(FlagCase{"TRUE", "FALSE", true, false},
+                                           FlagCase{"FALSE", "TRUE", false, true},
+                                           FlagCase{"NULL", "1", false, false}));
+
+TEST(SECSInitializeFlags, ReadAndWriteTheValueRows) {
+    ControlHarness h;
+    SECSInitialize& init = *h.server->SECSInitialize();
+    init.SetAlarmEnableAll(false);
+    init.SetEventEnableAll(true);
+    EXPECT_EQ(Value(h.Db(), "AlarmEnableAll"), "FALSE");
+    EXPECT_EQ(Value(h.Db(), "EventEnableAll"), "TRUE");
+    EXPECT_FALSE(init.AlarmEnableAll());
+    EXPECT_TRUE(init.EventEnableAll());
+    // The getters read the rows, whoever wrote them.
+    h.server->SetSetting("AlarmEnableAll", "TRUE");
+    h.server->SetSetting("EventEnableAll", "FALSE");
+    EXPECT_TRUE(init.AlarmEnableAll());
+    EXPECT_FALSE(init.EventEnableAll());
+    EXPECT_EQ(Default(h.Db(), "AlarmEnableAll"), "TRUE");  // the saved default stays
+}
+
+TEST(SECSInitializeFiles, PassStraightToTheDriver) {
+    ControlHarness h;
+    SECSInitialize& init = *h.server->SECSInitialize();
+    init.SetSECSDictionaryFile("/opt/a.xml");
+    init.SetSECSIILogFile("/var/log/kest/SECSII.log");
+    init.SetSECSILogPath("/var/log/kest");
+    EXPECT_EQ(h.driver->DictionaryFile(), "/opt/a.xml");
+    EXPECT_EQ(h.driver->SECSIILogFile(), "/var/log/kest/SECSII.log");
+    EXPECT_EQ(h.driver->SECSILogPath(), "/var/log/kest");
+    h.driver->SetDictionaryFile("/opt/b.xml");
+    EXPECT_EQ(init.SECSDictionaryFile(), "/opt/b.xml");
+}
+
+TEST(SECSInitializeSave, WritesTheThreeFileSettingsAsValuesOnly) {
+    ControlHarness h;
+    SECSInitialize& init = *h.server->SECSInitialize();
+    init.SetSECSDictionaryFile("/opt/a.xml");
+    init.SetSECSIILogFile("/opt/log/s.log");
+    init.SetSECSILogPath("/opt/log");
+    std::string saved_default = Default(h.Db(), "SECSDictionaryFile");
+    EXPECT_TRUE(init.SaveSetting());
+    EXPECT_EQ(Value(h.Db(), "SECSDictionaryFile"), "/opt/a.xml");
+    EXPECT_EQ(Value(h.Db(), "SECSLogFile"), "/opt/log/s.log");
+    EXPECT_EQ(Value(h.Db(), "SECSILogPath"), "/opt/log");
+    EXPECT_EQ(Default(h.Db(), "SECSDictionaryFile"), saved_default);
+}
+
+TEST(SECSInitializeDictionary, TheDriverLoadsItsFile) {
+    ControlHarness h;
+    int loads = h.driver->load_dictionary_calls;
+    EXPECT_EQ(h.server->SECSInitialize()->LoadXMLDictionary(), Variant(true));
+    EXPECT_EQ(h.driver->load_dictionary_calls, loads + 1);
+}
+
+TEST(SECSInitializeDetached, DoesNothingWithoutAControl) {
+    SECSInitialize init;
+    EXPECT_FALSE(init.SaveSetting());
+    EXPECT_TRUE(init.LoadXMLDictionary().IsEmpty());
+    EXPECT_FALSE(init.AlarmEnableAll());
+    EXPECT_EQ(init.SECSDictionaryFile(), "");
+}
+
+}  // namespace
+}  // namespace kest::test
