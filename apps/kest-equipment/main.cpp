@@ -1,0 +1,155 @@
+// kest-equipment: a sample equipment that embeds Kest the way a real tool does.
+#include <CLI/CLI.hpp>
+
+#include <asio/io_context.hpp>
+#include <asio/post.hpp>
+#include <asio/signal_set.hpp>
+#include <asio/steady_timer.hpp>
+#include <csignal>
+#include <iostream>
+
+#include "console.h"
+#include "control/kest_server.h"
+#include "driver/vortel_tool.h"
+#include "equipment_setup.h"
+#include "process_simulator.h"
+#include "settings/secs_protocol.h"
+#include "ui/frm_main.h"
+
+namespace {
+
+struct Options {
+    int port = 5000;
+    std::string listen_address = "0.0.0.0";
+    std::string connect;  // HOST:PORT in active mode
+    int device_id = 0;
+    std::string data_dir = "kest-equipment-data";
+    std::string log_level = "info";
+    int cycle_ms = 1000;
+    int run_for_s = 0;
+};
+
+void ConfigureLink(kest::KestServer& server, const Options& o) {
+    kest::SECSProtocol& protocol = server.Protocol();
+    protocol.SetConnectionPortType(kest::enmPortType::PortTypeHSMS_SS);
+    protocol.SetDeviceID(o.device_id);
+    if (o.connect.empty()) {
+        protocol.SetHSMSConnectionType(kest::enmConnectionMode::ConnectionModePassive);
+        protocol.SetLocalIPAddress(o.listen_address);
+        protocol.SetLocalIPPort(o.port);
+    } else {
+        auto colon = o.connect.rfind(':');
+        protocol.SetHSMSConnectionType(kest::enmConnectionMode::ConnectionModeActive);
+        protocol.SetRemoteIPAddress(o.connect.substr(0, colon));
+        protocol.SetRemoteIPPort(
+            colon == std::string::npos ? o.port : std::stoi(o.connect.substr(colon + 1)));
+    }
+    protocol.SaveSetting();
+    server.SetSetting("PortOpenAtStartUp", "TRUE");
+}
+
+// Remote commands START, STOP and PAUSE drive the simulated process; others are refused
+// (HCACK 1, command does not exist).
+kest::KestListener CommandAnswerer(kest::KestServer& server,
+                                   kest::equipment::ProcessSimulator& process) {
+    kest::KestListener listener;
+    listener.CommandNotification = [&server, &process](kest::KestCommand& command) {
+        command.HCACK = process.Command(command.RCMD) ? 0 : 1;
+        server.ReplyCommand(command);
+    };
+    return listener;
+}
+
+// Nobody stands at this equipment: when the link comes back after a loss (which disables
+// communication), enable communication again as an operator would.
+kest::KestListener UnattendedOperator(kest::KestServer& server) {
+    kest::KestListener listener;
+    listener.EventNotification = [&server](const kest::KestEvent& event) {
+        if (event.ServiceName != "SECSProtocol" || event.EventName != "Connect") return;
+        asio::post(server.Executor(), [weak = server.weak_from_this()] {
+            auto s = weak.lock();
+            if (s && s->FrmGEMTool() && s->GemVar("CommState") == "0") {
+                s->FrmGEMTool()->EnableCommunication();
+            }
+        });
+    };
+    return listener;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"kest-equipment: a sample SECS/GEM equipment on Kest"};
+    Options o;
+    app.add_option("--port", o.port, "HSMS port to listen on (passive mode)")
+        ->capture_default_str();
+    app.add_option("--listen-address", o.listen_address, "Address to listen on")
+        ->capture_default_str();
+    app.add_option("--connect", o.connect, "Connect to a host at HOST:PORT (active mode)");
+    app.add_option("--device-id", o.device_id, "SECS device ID")->capture_default_str();
+    app.add_option("--data-dir", o.data_dir, "Where GEM.mdb, Default.xml and Log/ live")
+        ->capture_default_str();
+    app.add_option("--log-level", o.log_level, "error, info or debug")->capture_default_str();
+    app.add_option("--cycle-ms", o.cycle_ms, "Milliseconds between process steps")
+        ->capture_default_str();
+    app.add_option("--run-for", o.run_for_s, "Stop after this many seconds (0: until signalled)");
+    app.footer("Stops cleanly on Ctrl-C or SIGTERM. The first run creates the data directory.");
+    CLI11_PARSE(app, argc, argv);
+
+    kest::equipment::LogLevel level;
+    if (!kest::equipment::ParseLogLevel(o.log_level, level)) {
+        std::cerr << "kest-equipment: unknown log level '" << o.log_level << "'\n";
+        return 2;
+    }
+    try {
+        kest::equipment::PrepareDataDirectory(o.data_dir);
+    } catch (const std::exception& e) {
+        std::cerr << "kest-equipment: cannot prepare " << o.data_dir << ": " << e.what() << "\n";
+        return 1;
+    }
+
+    asio::io_context io;
+    kest::KestServerOptions options;
+    options.listener = kest::equipment::ConsoleListener(std::cout, level);
+    auto server = kest::KestServer::Create(io.get_executor(), o.data_dir, options);
+    if (!server->GEMDB()) return 1;  // the box said why
+    ConfigureLink(*server, o);
+    kest::equipment::ProcessSimulator process(io.get_executor(), server,
+                                              std::chrono::milliseconds(o.cycle_ms));
+    auto commands = server->Subscribe(CommandAnswerer(*server, process));
+    auto unattended = server->Subscribe(UnattendedOperator(*server));
+    server->StartGEMTool();
+    process.Start();
+    if (o.connect.empty()) {
+        // With --port 0 the system chose the port; tell whoever started us which one.
+        auto* driver = dynamic_cast<kest::VortelTool*>(&server->VortelToolOCX());
+        int port = driver && driver->ListeningPort() ? driver->ListeningPort() : o.port;
+        std::cout << "kest-equipment: listening for a host on port " << port;
+    } else {
+        std::cout << "kest-equipment: connecting to a host at " << o.connect;
+    }
+    std::cout << " (device ID " << o.device_id << ")" << std::endl;
+
+    auto stop = [&] {
+        process.Stop();
+        server->StopGEMTool();
+        commands.Cancel();
+        unattended.Cancel();
+        server.reset();
+        io.stop();
+    };
+    asio::signal_set signals(io, SIGINT, SIGTERM);
+    signals.async_wait([&](const std::error_code& ec, int) {
+        if (!ec) stop();
+    });
+    asio::steady_timer deadline(io);
+    if (o.run_for_s > 0) {
+        deadline.expires_after(std::chrono::seconds(o.run_for_s));
+        deadline.async_wait([&](const std::error_code& ec) {
+            if (!ec) stop();
+        });
+    }
+    io.run();
+    std::cout << "kest-equipment: stopped" << std::endl;
+    return 0;
+}
