@@ -16,10 +16,9 @@ TEST(Routing, PendingPrimaryHandlers) {
         (std::vector<std::string>{
             "ReplyS2F13", "ReplyS2F15", "ReplyS2F17", "ReplyS2F21", "ReplyS2F23", "ReplyS2F25",
             "ReplyS2F29", "ReplyS2F31", "ReplyS2F33", "ReplyS2F35", "ReplyS2F37", "ReplyS2F39",
-            "ReplyS2F41", "ReplyS2F43", "ReplyS2F45", "ReplyS2F47", "ReplyS2F49", "ReplyS5F3",
-            "ReplyS5F5",  "ReplyS5F7",  "ReplyS6F15", "ReplyS6F19", "ReplyS6F23", "ReplyS7F1",
-            "ReplyS7F3",  "ReplyS7F5",  "ReplyS7F17", "ReplyS7F19", "ReplyS10F3", "ReplyS10F5",
-            "ReplyS12F4"}));
+            "ReplyS2F43", "ReplyS2F45", "ReplyS2F47", "ReplyS5F3",  "ReplyS5F5",  "ReplyS5F7",
+            "ReplyS7F1",  "ReplyS7F3",  "ReplyS7F5",  "ReplyS7F17", "ReplyS7F19", "ReplyS10F3",
+            "ReplyS10F5", "ReplyS12F4"}));
 }
 
 TEST(Routing, PendingSecondaryHandlers) {
