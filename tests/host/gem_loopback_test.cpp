@@ -71,7 +71,7 @@ class GemLoopback : public ::testing::Test {
     }
 
     bool RunUntil(const std::function<bool()>& done) {
-        auto deadline = std::chrono::steady_clock::now() + 3s;
+        auto deadline = std::chrono::steady_clock::now() + 10s;
         while (!done() && std::chrono::steady_clock::now() < deadline)
             io_.run_one_for(10ms);
         return done();
