@@ -63,7 +63,7 @@ INSERT INTO secs_alarm (alm_id, alm_name, alm_group, alm_text, alm_enable, alm_s
      'NULL', 0);
 
 INSERT INTO RemoteCommand_RCMD (V_alue, TotalCPname) VALUES
-    ('START', '0'), ('STOP', '0'), ('PAUSE', '0');
+    ('START', '0'), ('STOP', '0'), ('PAUSE', '0'), ('BURST', '1');
 
 -- The equipment identifies itself.
 UPDATE secs_gemvar SET var_val = 'KEST-SAMPLE' WHERE var_name = 'EquipmentModel';

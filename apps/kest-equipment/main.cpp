@@ -9,12 +9,16 @@
 #include <iostream>
 
 #include "console.h"
+#include "control/app_directory.h"
 #include "control/kest_server.h"
 #include "driver/vortel_tool.h"
-#include "equipment_setup.h"
 #include "process_simulator.h"
 #include "settings/secs_protocol.h"
 #include "ui/frm_main.h"
+
+namespace kest {
+std::string_view SampleEquipmentSql();  // compiled in from equipment.sql
+}
 
 namespace {
 
@@ -54,6 +58,19 @@ kest::KestListener CommandAnswerer(kest::KestServer& server,
                                    kest::equipment::ProcessSimulator& process) {
     kest::KestListener listener;
     listener.CommandNotification = [&server, &process](kest::KestCommand& command) {
+        if (command.RCMD == "BURST") {
+            // BURST {COUNT n}: n event reports at full speed, for load tests.
+            std::int64_t count = 0;
+            for (const auto& input : command.Inputs()) {
+                if (input.CPNAME == "COUNT" && input.CPVAL.IsNumeric()) {
+                    count = input.CPVAL.ToInt64();
+                }
+            }
+            command.HCACK = count > 0 ? 0 : 3;  // 3: a parameter is invalid
+            server.ReplyCommand(command);
+            if (count > 0) process.Burst(count);
+            return;
+        }
         command.HCACK = process.Command(command.RCMD) ? 0 : 1;
         server.ReplyCommand(command);
     };
@@ -102,7 +119,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        kest::equipment::PrepareDataDirectory(o.data_dir);
+        kest::PrepareAppDirectory(o.data_dir, kest::SampleEquipmentSql());
     } catch (const std::exception& e) {
         std::cerr << "kest-equipment: cannot prepare " << o.data_dir << ": " << e.what() << "\n";
         return 1;

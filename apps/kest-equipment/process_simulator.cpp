@@ -1,5 +1,8 @@
 #include "process_simulator.h"
 
+#include <algorithm>
+#include <asio/post.hpp>
+
 #include "control/kest_server.h"
 #include "gemdb/gemdb.h"
 #include "services/gem_alarm.h"
@@ -69,6 +72,14 @@ bool ProcessSimulator::Command(const std::string& rcmd) {
         return false;
     }
     return true;
+}
+
+void ProcessSimulator::Burst(std::int64_t count) {
+    constexpr std::int64_t kChunk = 64;
+    for (std::int64_t i = 0; i < std::min(count, kChunk); ++i)
+        Event("WaferCompleted");
+    if (count <= kChunk) return;
+    asio::post(timer_.get_executor(), [this, left = count - kChunk] { Burst(left); });
 }
 
 void ProcessSimulator::SetState(State state) {

@@ -33,6 +33,9 @@ class ProcessSimulator {
     void Step();
     /// A remote command: "START", "STOP" or "PAUSE". False for any other.
     bool Command(const std::string& rcmd);
+    /// Sends `count` "WaferCompleted" reports as fast as the link takes them (load tests), a
+    /// chunk at a time so the replies are read in between.
+    void Burst(std::int64_t count);
 
     State CurrentState() const noexcept { return state_; }
     std::int32_t Wafers() const noexcept { return wafers_; }

@@ -1,12 +1,11 @@
 #include "control/action_list.h"
 
-#include <algorithm>
-
 namespace kest {
 
 void ActionList::Add(std::string key, std::shared_ptr<IEDAction> action) {
     Remove(key);
-    entries_.emplace_back(std::move(key), std::move(action));
+    entries_.emplace_back(key, std::move(action));
+    index_.emplace(std::move(key), std::prev(entries_.end()));
 }
 
 void ActionList::Add(const std::shared_ptr<IEDAction>& action) {
@@ -14,18 +13,21 @@ void ActionList::Add(const std::shared_ptr<IEDAction>& action) {
 }
 
 bool ActionList::Remove(const std::string& key) {
-    auto it = std::find_if(entries_.begin(), entries_.end(),
-                           [&](const Entry& e) { return e.first == key; });
-    if (it == entries_.end()) return false;
-    entries_.erase(it);
+    auto it = index_.find(key);
+    if (it == index_.end()) return false;
+    entries_.erase(it->second);
+    index_.erase(it);
     return true;
 }
 
 std::shared_ptr<IEDAction> ActionList::Find(const std::string& key) const {
-    for (const auto& [k, action] : entries_) {
-        if (k == key) return action;
-    }
-    return nullptr;
+    auto it = index_.find(key);
+    return it == index_.end() ? nullptr : it->second->second;
+}
+
+void ActionList::Clear() noexcept {
+    index_.clear();
+    entries_.clear();
 }
 
 }  // namespace kest

@@ -1,9 +1,10 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
+#include <list>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -12,8 +13,8 @@
 namespace kest {
 
 /// The live transaction objects, keyed by the decimal text of their TID (the host-message
-/// handler under "EDPrimaryIn"), in the order they were added. Removing an element while a
-/// pass walks the list is safe: passes walk a snapshot.
+/// handler under "EDPrimaryIn"), in the order they were added. Look-ups by key are constant
+/// time, so thousands of transactions in flight cost no more per reply than one.
 class ActionList {
   public:
     using Entry = std::pair<std::string, std::shared_ptr<IEDAction>>;
@@ -27,14 +28,15 @@ class ActionList {
     /// The element under `key`, or null.
     std::shared_ptr<IEDAction> Find(const std::string& key) const;
     /// True when a transaction with number `tid` is live.
-    bool Contains(std::int32_t tid) const { return Find(std::to_string(tid)) != nullptr; }
+    bool Contains(std::int32_t tid) const { return index_.count(std::to_string(tid)) > 0; }
     /// A copy of the elements, for walking while the list may change.
-    std::vector<Entry> Snapshot() const { return entries_; }
+    std::vector<Entry> Snapshot() const { return {entries_.begin(), entries_.end()}; }
     std::size_t Size() const noexcept { return entries_.size(); }
-    void Clear() noexcept { entries_.clear(); }
+    void Clear() noexcept;
 
   private:
-    std::vector<Entry> entries_;
+    std::list<Entry> entries_;
+    std::unordered_map<std::string, std::list<Entry>::iterator> index_;
 };
 
 }  // namespace kest

@@ -116,8 +116,18 @@ void KestServer::VortelTool1_ReceivedSecondary(const std::shared_ptr<SecsTransac
         }
         // Trace data acknowledgements belong to no transaction.
         if (trans->Secondary().Name() == "S6F2") return;
-        for (const auto& [key, action] : actions_.Snapshot()) {
-            action->ReceivedSecondary(trans, error_code, error_text);
+        // Every transaction object acts only on the reply tagged with its own number, so the
+        // reply goes to that one and to the host-message handler, which owns some replies.
+        std::vector<std::shared_ptr<IEDAction>> receivers;
+        if (auto handler = actions_.Find("EDPrimaryIn")) receivers.push_back(handler);
+        const Variant& tag = trans->Tag();
+        if (tag.IsInteger()) {
+            if (auto owner = actions_.Find(tag.ToText()); owner && owner->TimesOut()) {
+                receivers.push_back(owner);
+            }
+        }
+        for (const auto& receiver : receivers) {
+            receiver->ReceivedSecondary(trans, error_code, error_text);
         }
     });
 }

@@ -1,27 +1,21 @@
-#include "equipment_setup.h"
+#include "control/app_directory.h"
 
 #include <fstream>
-#include <string_view>
 
 #include "base/error.h"
 #include "gemdb/database_setup.h"
 #include "secs/default_dictionary.h"
 
 namespace kest {
-std::string_view SampleEquipmentSql();  // compiled in from equipment.sql
-}
 
-namespace kest::equipment {
-
-void PrepareDataDirectory(const std::filesystem::path& directory) {
+void PrepareAppDirectory(const std::filesystem::path& directory, std::string_view equipment_sql) {
     std::filesystem::create_directories(directory);
     auto database = directory / "GEM.mdb";
     if (!std::filesystem::exists(database)) {
-        // Built beside the final name and moved into place, so a failed first run leaves no
-        // half-made database behind.
+        // Built beside the final name and moved into place once complete.
         auto partial = directory / "GEM.mdb.new";
         CreateGemDatabase(partial, true);
-        ApplyGemSql(partial, SampleEquipmentSql());
+        if (!equipment_sql.empty()) ApplyGemSql(partial, equipment_sql);
         std::filesystem::rename(partial, database);
     }
     auto dictionary = directory / "Default.xml";
@@ -34,4 +28,4 @@ void PrepareDataDirectory(const std::filesystem::path& directory) {
     }
 }
 
-}  // namespace kest::equipment
+}  // namespace kest
