@@ -74,12 +74,7 @@ void KestServer::VortelTool1_Connect() {
 
 void KestServer::VortelTool1_Disconnect(std::int32_t error_code, const std::string& error_text) {
     RunTrapped(this, "KestServer:VortelTool1_Disconnect", [&] {
-        SetSetting("PortOpened", "FALSE");
-        KestEvent event = ProtocolEvent("Disconnect");
-        event.AddOutput("ErrorCode", error_code);
-        event.AddOutput("ErrorText", error_text);
-        FireEvent(event);
-        SpoolChecking();
+        PortLost(error_code, error_text);
         for (const auto& [key, action] : actions_.Snapshot()) {
             action->Disconnect(error_code, error_text);
         }
@@ -157,15 +152,9 @@ void KestServer::ReportDriverError(std::int32_t error_code, const std::string& e
             CommunicationFailed();
             break;
         case 3002:
-        case 3024: {
-            SetSetting("PortOpened", "FALSE");
-            KestEvent event = ProtocolEvent("Disconnect");
-            event.AddOutput("ErrorCode", error_code);
-            event.AddOutput("ErrorText", error_text);
-            FireEvent(event);
-            SpoolChecking();
+        case 3024:
+            PortLost(error_code, error_text);
             break;
-        }
         case 2012: {
             // The text ends with the name of the message whose reply timed out.
             std::string name = error_text.substr(error_text.rfind('S') + 1);
@@ -189,6 +178,15 @@ void KestServer::ReportDriverError(std::int32_t error_code, const std::string& e
         default:
             break;
     }
+}
+
+void KestServer::PortLost(std::int32_t error_code, const std::string& error_text) {
+    SetSetting("PortOpened", "FALSE");
+    KestEvent event = ProtocolEvent("Disconnect");
+    event.AddOutput("ErrorCode", error_code);
+    event.AddOutput("ErrorText", error_text);
+    FireEvent(event);
+    SpoolChecking();
 }
 
 void KestServer::CommunicationFailed() {

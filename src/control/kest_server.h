@@ -283,6 +283,7 @@ class KestServer final : public std::enable_shared_from_this<KestServer>,
     void ReportDriverError(std::int32_t error_code, const std::string& error_text,
                            std::int32_t line);
     void CommunicationFailed();
+    void PortLost(std::int32_t error_code, const std::string& error_text);
     bool RequireWindow(const char* procedure);
 
     asio::any_io_executor executor_;

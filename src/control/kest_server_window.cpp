@@ -2,25 +2,9 @@
 // state updates that the window displays.
 #include "control/kest_server.h"
 #include "ui/frm_main.h"
+#include "ui/status_texts.h"
 
 namespace kest {
-
-namespace {
-
-std::string PPChangeStatusText(std::int32_t status) {
-    switch (status) {
-        case 1:
-            return "Created";
-        case 2:
-            return "Changed";
-        case 3:
-            return "Deleted";
-        default:
-            return "Unknown";
-    }
-}
-
-}  // namespace
 
 bool KestServer::StartGEMTool() {
     return RunTrapped(this, "KestServer:StartGEMTool", [&] {
