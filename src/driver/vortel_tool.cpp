@@ -156,13 +156,13 @@ void VortelTool::LinkNote(const std::string& text) {
     log_.Note(text);
 }
 
-void VortelTool::RaiseError(int code, const std::string& text, std::source_location where) {
-    if (auto events = events_.lock()) events->Error(code, text, static_cast<int>(where.line()));
+void VortelTool::RaiseError(int code, const std::string& text, int line) {
+    if (auto events = events_.lock()) events->Error(code, text, line);
 }
 
-void VortelTool::PostError(int code, const std::string& text, std::source_location where) {
-    asio::post(executor_, [weak = weak_from_this(), code, text, where] {
-        if (auto self = weak.lock()) self->RaiseError(code, text, where);
+void VortelTool::PostError(int code, const std::string& text, int line) {
+    asio::post(executor_, [weak = weak_from_this(), code, text, line] {
+        if (auto self = weak.lock()) self->RaiseError(code, text, line);
     });
 }
 

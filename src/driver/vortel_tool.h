@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <source_location>
 #include <span>
 #include <string>
 #include <string_view>
@@ -99,10 +98,8 @@ class VortelTool final : public SecsDriver,
     bool Decode(std::span<const std::uint8_t> body, SecsMessage& message, std::string& error);
     SecsMessage ReplyShell(int stream, int function) const;
 
-    void RaiseError(int code, const std::string& text,
-                    std::source_location where = std::source_location::current());
-    void PostError(int code, const std::string& text,
-                   std::source_location where = std::source_location::current());
+    void RaiseError(int code, const std::string& text, int line = __builtin_LINE());
+    void PostError(int code, const std::string& text, int line = __builtin_LINE());
 
     asio::any_io_executor executor_;
     SecsLog log_;
