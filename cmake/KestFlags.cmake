@@ -8,3 +8,10 @@ if(KEST_SANITIZE)
   add_compile_options(${KEST_SANITIZER_FLAGS})
   add_link_options(${KEST_SANITIZER_FLAGS})
 endif()
+
+if(KEST_BUILD_FUZZ)
+  # Everything is instrumented for coverage, so the fuzzers are guided through the library and
+  # not only through their own few lines; the fuzz programs add the libFuzzer driver.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()

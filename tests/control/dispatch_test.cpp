@@ -148,6 +148,17 @@ TEST(DriverEvents, ReplyTimeoutSendsS9F9NamingTheMessage) {
     EXPECT_EQ(h.GemVar("ControlState"), "5");  // not an alarm: the control state stays
 }
 
+TEST(DriverEvents, AnS9F9ThatCannotBeSentIsReported) {
+    ControlHarness h;
+    NoSpooling(h);
+    h.Communicating();
+    h.server->SetSetting("PortOpened", "FALSE");
+    h.driver->RaiseError(2012, "no reply within T3: S1F1");
+    EXPECT_EQ(h.ErrorCodes(), (std::vector<int>{2012, 4019, 6002, 4005}));
+    EXPECT_EQ(h.errors[2].ErrText, "SECS [S9F9] message send failed.");
+    EXPECT_EQ(h.errors[2].ErrSource, "KestServer:VortelTool1_Error");
+}
+
 TEST(DriverEvents, AnAlarmThatDidNotReachTheHostTakesTheControlOffline) {
     ControlHarness h({.start_tool = true});
     NoSpooling(h);
