@@ -4,22 +4,10 @@
 
 #include <cstdlib>
 #include <ctime>
+#include "support/test_helpers.h"
 
 namespace kest {
 namespace {
-
-// Builds a local time point; the tests pin TZ so the breakdown is known.
-Clock::TimePoint Local(int y, int mo, int d, int h, int mi, int s, int ms = 0) {
-    std::tm tm{};
-    tm.tm_year = y - 1900;
-    tm.tm_mon = mo - 1;
-    tm.tm_mday = d;
-    tm.tm_hour = h;
-    tm.tm_min = mi;
-    tm.tm_sec = s;
-    tm.tm_isdst = -1;
-    return std::chrono::system_clock::from_time_t(std::mktime(&tm)) + std::chrono::milliseconds(ms);
-}
 
 class ClockTest : public ::testing::Test {
   protected:
@@ -30,7 +18,7 @@ class ClockTest : public ::testing::Test {
 };
 
 TEST_F(ClockTest, FormatsThePatternsTheSystemUses) {
-    auto t = Local(2026, 2, 3, 4, 5, 6, 789);
+    auto t = test::UtcTime(2026, 2, 3, 4, 5, 6, 789);
     EXPECT_EQ(FormatLocal(t, "yyyy-mm-dd"), "2026-02-03");
     EXPECT_EQ(FormatLocal(t, "yyyy/mm/dd hh:nn:ss.cc"), "2026/02/03 04:05:06.78");
     EXPECT_EQ(FormatLocal(t, "yymmddhhnnss"), "260203040506");
@@ -39,8 +27,8 @@ TEST_F(ClockTest, FormatsThePatternsTheSystemUses) {
 }
 
 TEST_F(ClockTest, DayOfYearAndManualClock) {
-    EXPECT_EQ(ToLocal(Local(2024, 12, 31, 23, 59, 59)).day_of_year, 366);
-    ManualClock clock(Local(2026, 1, 1, 0, 0, 0));
+    EXPECT_EQ(ToLocal(test::UtcTime(2024, 12, 31, 23, 59, 59)).day_of_year, 366);
+    ManualClock clock(test::UtcTime(2026, 1, 1, 0, 0, 0));
     clock.Advance(std::chrono::milliseconds(1500));
     EXPECT_EQ(FormatLocal(clock.Now(), "hh:nn:ss.cc"), "00:00:01.50");
 }

@@ -8,18 +8,12 @@
 
 #include "base/error.h"
 #include "base/text.h"
+#include "support/test_helpers.h"
 
 namespace kest {
 namespace {
 
-int ErrorNumber(auto&& call) {
-    try {
-        call();
-    } catch (const KestException& e) {
-        return e.Number();
-    }
-    return 0;
-}
+using kest::test::ErrorNumber;
 
 TEST(Variant, IntegersRoundHalfToEven) {
     EXPECT_EQ(Variant(2.5).ToInt16(), 2);

@@ -7,17 +7,11 @@
 #include "settings/secs_initialize.h"
 #include "settings/secs_protocol.h"
 #include "support/control_harness.h"
+#include "support/test_helpers.h"
 #include "ui/frm_main.h"
 
 namespace kest::test {
 namespace {
-
-std::string ReadFile(const std::filesystem::path& file) {
-    std::ifstream in(file);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 TEST(Creation, WithoutADatabaseOnlyTheBoxIsShown) {
     ControlHarness h({.with_database = false});

@@ -10,6 +10,7 @@
 #include "driver/driver_properties.h"
 #include "secs/build.h"
 #include "secs/hex.h"
+#include "support/test_helpers.h"
 
 namespace kest {
 namespace {
@@ -17,24 +18,6 @@ namespace {
 using namespace kest::build;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
-
-Clock::TimePoint Utc(int y, int mo, int d, int h, int mi, int s, int ms = 0) {
-    std::tm tm{};
-    tm.tm_year = y - 1900;
-    tm.tm_mon = mo - 1;
-    tm.tm_mday = d;
-    tm.tm_hour = h;
-    tm.tm_min = mi;
-    tm.tm_sec = s;
-    return std::chrono::system_clock::from_time_t(timegm(&tm)) + std::chrono::milliseconds(ms);
-}
-
-std::string ReadAll(const fs::path& file) {
-    std::ifstream in(file);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 class SecsLogTest : public ::testing::Test {
   protected:
@@ -54,13 +37,13 @@ class SecsLogTest : public ::testing::Test {
     fs::path dir_;
     DriverProperties properties_;
     std::shared_ptr<ManualClock> clock_ =
-        std::make_shared<ManualClock>(Utc(2024, 5, 6, 13, 45, 12, 340));
+        std::make_shared<ManualClock>(test::UtcTime(2024, 5, 6, 13, 45, 12, 340));
 };
 
 TEST(DailyFile, PutsTheLocalDateBeforeTheExtension) {
     setenv("TZ", "UTC", 1);
     tzset();
-    auto t = Utc(2024, 2, 29, 23, 59, 59);
+    auto t = test::UtcTime(2024, 2, 29, 23, 59, 59);
     EXPECT_EQ(SecsLog::DailyFile("/var/Log/SECSII.log", t),
               fs::path("/var/Log/SECSII_2024-02-29.log"));
     EXPECT_EQ(SecsLog::DailyFile("Log/SECSII", t), fs::path("Log/SECSII_2024-02-29.log"));
@@ -76,7 +59,7 @@ TEST_F(SecsLogTest, WritesHeaderLineAndIndentedBody) {
     log.Message(LogDirection::Received, MessageHeader{1, 1, 4, false, 7}, &s1f4, {});
     SecsMessage s1f1(1, 1, true);
     log.Message(LogDirection::Sent, MessageHeader{32767, 1, 1, true, 0x80000001}, &s1f1, {});
-    EXPECT_EQ(ReadAll(Today()),
+    EXPECT_EQ(test::ReadFile(Today()),
               "2024/05/06 13:45:12.34 SEND S1F3 W SystemBytes=0x00000007 DeviceID=1\n"
               "  <L [1]\n"
               "    <U4 1 2>\n"
@@ -93,7 +76,7 @@ TEST_F(SecsLogTest, WritesControlMessagesNotesAndRemarks) {
     SecsMessage s1f2(1, 2, false);
     log.Message(LogDirection::Received, MessageHeader{0, 1, 2, false, 9}, &s1f2, {},
                 "reply nobody waits for, dropped");
-    EXPECT_EQ(ReadAll(Today()),
+    EXPECT_EQ(test::ReadFile(Today()),
               "2024/05/06 13:45:12.34 RECV Select.req SystemBytes=0x00000001\n"
               "2024/05/06 13:45:12.34 NOTE Selected\n"
               "2024/05/06 13:45:12.34 RECV S1F2 SystemBytes=0x00000009 DeviceID=0 (reply nobody "
@@ -108,7 +91,7 @@ TEST_F(SecsLogTest, ShowsRawBytesWhenAskedOrWhenTheBodyIsUndecodable) {
                 test::Hex("01 05"), "Undecodable body");
     properties_.SetLogRawBytes(true);
     log.Message(LogDirection::Received, MessageHeader{0, 6, 12, false, 2}, &s6f12, bytes);
-    EXPECT_EQ(ReadAll(Today()),
+    EXPECT_EQ(test::ReadFile(Today()),
               "2024/05/06 13:45:12.34 RECV S6F12 SystemBytes=0x00000001 DeviceID=0 "
               "(Undecodable body)\n"
               "  bytes: 01 05\n"
@@ -118,13 +101,13 @@ TEST_F(SecsLogTest, ShowsRawBytesWhenAskedOrWhenTheBodyIsUndecodable) {
 }
 
 TEST_F(SecsLogTest, StartsANewFileAtMidnight) {
-    clock_->Set(Utc(2024, 5, 6, 23, 59, 59, 990));
+    clock_->Set(test::UtcTime(2024, 5, 6, 23, 59, 59, 990));
     SecsLog log(properties_, clock_);
     log.Note("before");
     clock_->Advance(20ms);
     log.Note("after");
-    EXPECT_EQ(ReadAll(Today()), "2024/05/06 23:59:59.99 NOTE before\n");
-    EXPECT_EQ(ReadAll(dir_ / "Log" / "SECSII_2024-05-07.log"),
+    EXPECT_EQ(test::ReadFile(Today()), "2024/05/06 23:59:59.99 NOTE before\n");
+    EXPECT_EQ(test::ReadFile(dir_ / "Log" / "SECSII_2024-05-07.log"),
               "2024/05/07 00:00:00.01 NOTE after\n");
 }
 
@@ -154,7 +137,7 @@ TEST_F(SecsLogTest, ReportsAFailureOnceUntilAWriteSucceeds) {
     properties_.SetSECSIILogFile((dir_ / "blocker" / "SECSII.log").string());
     log.Note("lost 3");
     EXPECT_EQ(failures.size(), 2u);
-    EXPECT_EQ(ReadAll(Today()), "2024/05/06 13:45:12.34 NOTE kept\n");
+    EXPECT_EQ(test::ReadFile(Today()), "2024/05/06 13:45:12.34 NOTE kept\n");
 }
 
 }  // namespace

@@ -8,18 +8,12 @@
 #include "gemdb/gem_catalog.h"
 #include "gemdb/sqlite_connection.h"
 #include "gemdb_fixture.h"
+#include "support/test_helpers.h"
 
 namespace kest::testing {
 namespace {
 
-int ErrorNumber(auto&& call) {
-    try {
-        call();
-    } catch (const KestException& e) {
-        return e.Number();
-    }
-    return 0;
-}
+using kest::test::ErrorNumber;
 
 void Sql(const std::filesystem::path& path, const std::string& sql) {
     SqliteConnection::Open(path, SqliteOpenMode::ReadWrite)->ExecuteScript(sql);

@@ -8,30 +8,15 @@
 #include <sstream>
 
 #include "base/error.h"
+#include "support/test_helpers.h"
 
 namespace kest {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ReadFile;
+using test::UtcTime;
 using namespace std::chrono_literals;
-
-Clock::TimePoint Utc(int y, int mo, int d, int h, int mi, int s, int ms = 0) {
-    std::tm tm{};
-    tm.tm_year = y - 1900;
-    tm.tm_mon = mo - 1;
-    tm.tm_mday = d;
-    tm.tm_hour = h;
-    tm.tm_min = mi;
-    tm.tm_sec = s;
-    return std::chrono::system_clock::from_time_t(timegm(&tm)) + std::chrono::milliseconds(ms);
-}
-
-std::string Read(const fs::path& file) {
-    std::ifstream in(file);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 class ServiceLog : public ::testing::Test {
   protected:
@@ -42,7 +27,7 @@ class ServiceLog : public ::testing::Test {
                ("kest_log_" + std::to_string(::getpid()) + "_" +
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
-        clock_ = std::make_shared<ManualClock>(Utc(2026, 12, 5, 23, 59, 58, 120));
+        clock_ = std::make_shared<ManualClock>(UtcTime(2026, 12, 5, 23, 59, 58, 120));
     }
     void TearDown() override { fs::remove_all(dir_); }
 
@@ -61,9 +46,10 @@ TEST_F(ServiceLog, LinesAreStampedWithHundredthsIntoTheDailyFile) {
     log.WriteLog("************KestServer Started************");
     clock_->Advance(1900ms);  // past midnight: the next line goes to the new day's file
     log.WriteLog("second");
-    EXPECT_EQ(Read(dir_ / "Log" / "KestTool_2026-12-05.log"),
+    EXPECT_EQ(ReadFile(dir_ / "Log" / "KestTool_2026-12-05.log"),
               "2026/12/05 23:59:58.12 ************KestServer Started************\n");
-    EXPECT_EQ(Read(dir_ / "Log" / "KestTool_2026-12-06.log"), "2026/12/06 00:00:00.02 second\n");
+    EXPECT_EQ(ReadFile(dir_ / "Log" / "KestTool_2026-12-06.log"),
+              "2026/12/06 00:00:00.02 second\n");
 }
 
 TEST_F(ServiceLog, FirstLineOfADayPurgesOldLogsOfTheThreeBaseNames) {

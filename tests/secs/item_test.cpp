@@ -7,20 +7,14 @@
 #include "base/error.h"
 #include "secs/build.h"
 #include "secs/message.h"
+#include "support/test_helpers.h"
 
 namespace kest {
 namespace {
 
-using namespace kest::build;
+using kest::test::ErrorNumber;
 
-int ErrorNumber(auto&& call) {
-    try {
-        call();
-    } catch (const KestException& e) {
-        return e.Number();
-    }
-    return 0;
-}
+using namespace kest::build;
 
 SecsItem WithValue(enmItemFormat format, const Variant& value) {
     SecsItem item(format);

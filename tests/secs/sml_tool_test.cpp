@@ -9,22 +9,19 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include "support/test_helpers.h"
 
 namespace kest {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ReadFile;
 
 struct Outcome {
     int status = -1;
     std::string out;
     std::string err;
 };
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 class SmlTool : public ::testing::Test {
   protected:

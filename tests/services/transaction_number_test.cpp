@@ -5,20 +5,10 @@
 #include <cstdlib>
 #include <ctime>
 #include <set>
+#include "support/test_helpers.h"
 
 namespace kest {
 namespace {
-
-Clock::TimePoint Utc(int y, int mo, int d, int h, int mi, int s) {
-    std::tm tm{};
-    tm.tm_year = y - 1900;
-    tm.tm_mon = mo - 1;
-    tm.tm_mday = d;
-    tm.tm_hour = h;
-    tm.tm_min = mi;
-    tm.tm_sec = s;
-    return std::chrono::system_clock::from_time_t(timegm(&tm));
-}
 
 class TransactionNumberTest : public ::testing::Test {
   protected:
@@ -29,7 +19,7 @@ class TransactionNumberTest : public ::testing::Test {
 };
 
 TEST_F(TransactionNumberTest, DayOfYearSecondsAndCounter) {
-    auto clock = std::make_shared<ManualClock>(Utc(2026, 2, 1, 1, 2, 3));  // day 32
+    auto clock = std::make_shared<ManualClock>(test::UtcTime(2026, 2, 1, 1, 2, 3));  // day 32
     TransactionNumbers numbers(clock);
     const std::int32_t base = 32 * 86400 + 3600 + 120 + 3;
     EXPECT_EQ(numbers.Next(), base + 1);
@@ -39,7 +29,7 @@ TEST_F(TransactionNumberTest, DayOfYearSecondsAndCounter) {
 }
 
 TEST_F(TransactionNumberTest, CounterWrapsToZeroAfterReachingTheLimit) {
-    auto clock = std::make_shared<ManualClock>(Utc(2026, 12, 31, 23, 59, 59));  // day 365
+    auto clock = std::make_shared<ManualClock>(test::UtcTime(2026, 12, 31, 23, 59, 59));  // day 365
     TransactionNumbers numbers(clock);
     const std::int32_t base = 365 * 86400 + 86399;
     numbers.SetCounter(TransactionNumbers::kCounterLimit - 1);
@@ -49,7 +39,7 @@ TEST_F(TransactionNumberTest, CounterWrapsToZeroAfterReachingTheLimit) {
 }
 
 TEST_F(TransactionNumberTest, NumbersStillInUseAreSkipped) {
-    auto clock = std::make_shared<ManualClock>(Utc(2026, 1, 1, 0, 0, 0));
+    auto clock = std::make_shared<ManualClock>(test::UtcTime(2026, 1, 1, 0, 0, 0));
     TransactionNumbers numbers(clock);
     const std::int32_t base = 86400;
     std::set<std::int32_t> live{base + 1, base + 2};

@@ -12,17 +12,6 @@
 
 namespace kest::test {
 
-Clock::TimePoint UtcTime(int year, int month, int day, int hour, int minute, int second) {
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_sec = second;
-    return std::chrono::system_clock::from_time_t(timegm(&tm));
-}
-
 namespace {
 
 std::filesystem::path FreshDirectory() {

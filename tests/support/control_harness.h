@@ -10,6 +10,7 @@
 #include "base/clock.h"
 #include "control/kest_server.h"
 #include "support/fake_driver.h"
+#include "support/test_helpers.h"
 
 namespace kest::test {
 
@@ -72,8 +73,5 @@ class ControlHarness {
     std::vector<KestEvent> events;
     std::vector<KestCommand> commands;
 };
-
-/// A time point from a UTC calendar date and time.
-Clock::TimePoint UtcTime(int year, int month, int day, int hour, int minute, int second);
 
 }  // namespace kest::test
