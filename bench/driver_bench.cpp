@@ -190,8 +190,8 @@ class Equipment : public SecsDriverEvents {
         t->Reply();
     }
     void ReceivedSecondary(std::shared_ptr<SecsTransaction>, int, const std::string&) override {}
-    void Error(int code, const std::string& text, int) override {
-        std::fprintf(stderr, "equipment error %d: %s\n", code, text.c_str());
+    void Error(const DriverError& e) override {
+        std::fprintf(stderr, "equipment error %d: %s\n", e.code, e.text.c_str());
     }
     bool connected = false;
 };
@@ -206,8 +206,8 @@ class Host : public SecsDriverEvents {
         ++replies;
         if (sent < target) SendOne();
     }
-    void Error(int code, const std::string& text, int) override {
-        std::fprintf(stderr, "host error %d: %s\n", code, text.c_str());
+    void Error(const DriverError& e) override {
+        std::fprintf(stderr, "host error %d: %s\n", e.code, e.text.c_str());
     }
     void SendOne() {
         auto t = driver->CreateTransaction(primary);

@@ -56,8 +56,8 @@ class Host final : public SecsDriverEvents {
     void ReceivedSecondary(std::shared_ptr<SecsTransaction>, int, const std::string&) override {
         ++replies;
     }
-    void Error(int code, const std::string& text, int) override {
-        std::cerr << "host error " << code << ": " << text << "\n";
+    void Error(const DriverError& e) override {
+        std::cerr << "host error " << e.code << ": " << e.text << "\n";
     }
 
     bool selected = false;

@@ -183,8 +183,8 @@ void HostSession::ReceivedSecondary(std::shared_ptr<SecsTransaction> trans, int 
     if (trans == waiting_) reply_arrived_ = error_code == 0;
 }
 
-void HostSession::Error(int error_code, const std::string& error_text, int) {
-    out_ << "! driver error " << error_code << ": " << error_text << std::endl;
+void HostSession::Error(const DriverError& error) {
+    out_ << "! driver error " << error.code << ": " << error.text << std::endl;
 }
 
 }  // namespace kest::host

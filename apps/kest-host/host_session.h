@@ -66,7 +66,7 @@ class HostSession final : public SecsDriverEvents,
                          const std::string& error_text) override;
     void ReceivedSecondary(std::shared_ptr<SecsTransaction> trans, int error_code,
                            const std::string& error_text) override;
-    void Error(int error_code, const std::string& error_text, int line) override;
+    void Error(const DriverError& error) override;
 
   private:
     bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds within);

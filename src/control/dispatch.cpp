@@ -3,6 +3,7 @@
 #include <array>
 
 #include "control/kest_server.h"
+#include "driver/driver_errors.h"
 #include "driver/secs_transaction.h"
 #include "secs/build.h"
 #include "services/stream9.h"
@@ -127,50 +128,43 @@ void KestServer::VortelTool1_ReceivedSecondary(const std::shared_ptr<SecsTransac
     });
 }
 
-void KestServer::VortelTool1_Error(std::int32_t error_code, const std::string& error_text,
-                                   std::int32_t line) {
+void KestServer::VortelTool1_Error(const DriverError& error) {
     const char* source = "KestServer:VortelTool1_Error";
-    TriggerError(source, error_code, error_text, line);
-    RunTrapped(this, source, [&] { ReportDriverError(error_code, error_text, line); });
+    TriggerError(source, error.code, error.text, error.line);
+    RunTrapped(this, source, [&] { ReportDriverError(error); });
     RunTrapped(this, source, [&] {
         for (const auto& [key, action] : actions_.Snapshot()) {
-            action->SecsError(error_code, error_text);
+            action->SecsError(error.code, error.text);
         }
     });
 }
 
-void KestServer::ReportDriverError(std::int32_t error_code, const std::string& error_text,
-                                   std::int32_t) {
-    switch (error_code) {
-        case 3004:
+void KestServer::ReportDriverError(const DriverError& error) {
+    namespace code = driver_error;
+    switch (error.code) {
+        case code::kConnected:
             SetSetting("PortOpened", "TRUE");
             FireEvent(ProtocolEvent("Connect"));
             break;
-        case 3005:
-        case 3013:
-        case 3014:
+        case code::kControlTimeout:
+        case code::kNotSelectedTimeout:
+        case code::kInterCharacterTimeout:
             CommunicationFailed();
             break;
-        case 3002:
-        case 3024:
-            PortLost(error_code, error_text);
+        case code::kConnectionClosed:
+        case code::kNetworkError:
+            PortLost(error.code, error.text);
             break;
-        case 2012: {
-            // The text ends with the name of the message whose reply timed out.
-            std::string name = error_text.substr(error_text.rfind('S') + 1);
-            std::size_t f = name.find('F');
-            Variant stream(name.substr(0, f));
-            Variant function(f == std::string::npos ? std::string() : name.substr(f + 1));
-            if (!SECSTrans_S9F9(*this, stream.ToInt32(), function.ToInt32())) {
+        case code::kReplyTimeout:
+            if (!SECSTrans_S9F9(*this, error.stream, error.function)) {
                 TriggerError("KestServer:VortelTool1_Error", 6002,
                              "SECS [S9F9] message send failed.", __LINE__);
             }
             CommunicationFailed();
-            if (error_text.find("S5F1") != std::string::npos) AlarmFallback();
+            if (error.Concerns("S5F1")) AlarmFallback();
             break;
-        }
-        case 2015:
-            if (error_text.find("S5F1") != std::string::npos) {
+        case code::kSendFailed:
+            if (error.Concerns("S5F1")) {
                 boxes_->MessageBox("Spool " + latest_alarm_text_, BoxKind::Information);
                 AlarmFallback();
             }

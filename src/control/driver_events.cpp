@@ -26,8 +26,8 @@ void DriverEventsAdapter::ReceivedSecondary(std::shared_ptr<SecsTransaction> tra
     }
 }
 
-void DriverEventsAdapter::Error(int error_code, const std::string& error_text, int line) {
-    if (auto server = server_.lock()) server->VortelTool1_Error(error_code, error_text, line);
+void DriverEventsAdapter::Error(const DriverError& error) {
+    if (auto server = server_.lock()) server->VortelTool1_Error(error);
 }
 
 }  // namespace kest

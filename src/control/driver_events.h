@@ -19,7 +19,7 @@ class DriverEventsAdapter final : public SecsDriverEvents {
                          const std::string& error_text) override;
     void ReceivedSecondary(std::shared_ptr<SecsTransaction> trans, int error_code,
                            const std::string& error_text) override;
-    void Error(int error_code, const std::string& error_text, int line) override;
+    void Error(const DriverError& error) override;
 
   private:
     std::weak_ptr<KestServer> server_;

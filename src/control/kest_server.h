@@ -250,8 +250,7 @@ class KestServer final : public std::enable_shared_from_this<KestServer>,
                                      std::int32_t error_code, const std::string& error_text);
     void VortelTool1_ReceivedSecondary(const std::shared_ptr<SecsTransaction>& trans,
                                        std::int32_t error_code, const std::string& error_text);
-    void VortelTool1_Error(std::int32_t error_code, const std::string& error_text,
-                           std::int32_t line);
+    void VortelTool1_Error(const DriverError& error);
 
     // --- GEMDBEvents ------------------------------------------------------------------------
 
@@ -280,8 +279,7 @@ class KestServer final : public std::enable_shared_from_this<KestServer>,
     void TimeoutCommands();
     void MonitorLimits();
     void AlarmFallback();
-    void ReportDriverError(std::int32_t error_code, const std::string& error_text,
-                           std::int32_t line);
+    void ReportDriverError(const DriverError& error);
     void CommunicationFailed();
     void PortLost(std::int32_t error_code, const std::string& error_text);
     bool RequireWindow(const char* procedure);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -8,6 +9,25 @@
 #include "driver/secs_transaction.h"
 
 namespace kest {
+
+/// A driver error as fields, so the control acts on them without reading the text.
+struct DriverError {
+    /// One of the codes in driver/driver_errors.h.
+    int code = 0;
+    /// What the application is told (for 2012 and 2015 it ends with the message name).
+    std::string text;
+    /// The driver's source line that raised it.
+    int line = 0;
+    /// The message concerned, when there is one: stream, function, system bytes and its name
+    /// ("S6F11"); stream and function are -1 and the name is empty otherwise.
+    int stream = -1;
+    int function = -1;
+    std::uint32_t system_bytes = 0;
+    std::string message_name;
+
+    /// True when the error concerns the message named `name`.
+    bool Concerns(std::string_view name) const { return message_name == name; }
+};
 
 /// The five driver events, implemented by the control. Every event is raised on the driver's
 /// executor, never from inside a call the control made to the driver.
@@ -26,9 +46,8 @@ class SecsDriverEvents {
     /// The reply to a primary sent with the W-bit arrived on the transaction that sent it.
     virtual void ReceivedSecondary(std::shared_ptr<SecsTransaction> trans, int error_code,
                                    const std::string& error_text) = 0;
-    /// Anything else worth reporting (codes in driver/driver_errors.h); `line` is the driver's
-    /// source line that raised it.
-    virtual void Error(int error_code, const std::string& error_text, int line) = 0;
+    /// Anything else worth reporting (codes in driver/driver_errors.h).
+    virtual void Error(const DriverError& error) = 0;
 };
 
 /// The SECS driver as the control sees it: transactions, the port, the dictionary and the

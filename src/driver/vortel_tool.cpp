@@ -1,6 +1,7 @@
 #include "driver/vortel_tool.h"
 
 #include <asio/post.hpp>
+#include <cstdlib>
 
 #include "driver/driver_errors.h"
 #include "driver/hsms_transport.h"
@@ -157,7 +158,24 @@ void VortelTool::LinkNote(const std::string& text) {
 }
 
 void VortelTool::RaiseError(int code, const std::string& text, int line) {
-    if (auto events = events_.lock()) events->Error(code, text, line);
+    if (auto events = events_.lock()) {
+        DriverError error;
+        error.code = code;
+        error.text = text;
+        error.line = line;
+        // Interim: the message texts end with the name; fields are filled from it.
+        if (code == driver_error::kReplyTimeout || code == driver_error::kSendFailed) {
+            if (std::size_t at = text.rfind(' '); at != std::string::npos) {
+                error.message_name = text.substr(at + 1);
+                std::size_t f = error.message_name.find('F');
+                if (error.message_name.starts_with('S') && f != std::string::npos) {
+                    error.stream = std::atoi(error.message_name.substr(1, f - 1).c_str());
+                    error.function = std::atoi(error.message_name.substr(f + 1).c_str());
+                }
+            }
+        }
+        events->Error(error);
+    }
 }
 
 void VortelTool::PostError(int code, const std::string& text, int line) {

@@ -71,9 +71,7 @@ class EventRecorder : public SecsDriverEvents {
                            const std::string& text) override {
         Add({"ReceivedSecondary", code, text, std::move(t)});
     }
-    void Error(int code, const std::string& text, int) override {
-        Add({"Error", code, text, nullptr});
-    }
+    void Error(const DriverError& e) override { Add({"Error", e.code, e.text, nullptr}); }
 
     std::size_t Count(const std::string& kind) const {
         std::size_t n = 0;

@@ -46,7 +46,7 @@ class AnsweringHost final : public SecsDriverEvents {
                            const std::string&) override {
         replies.push_back(trans->Secondary());
     }
-    void Error(int, const std::string&, int) override {}
+    void Error(const DriverError&) override {}
 
     bool selected = false;
     std::vector<SecsMessage> received;

@@ -37,8 +37,8 @@ class GrantingHost final : public SecsDriverEvents {
         replied = trans->Reply();
     }
     void ReceivedSecondary(std::shared_ptr<SecsTransaction>, int, const std::string&) override {}
-    void Error(int code, const std::string& text, int) override {
-        errors.push_back(std::to_string(code) + " " + text);
+    void Error(const DriverError& e) override {
+        errors.push_back(std::to_string(e.code) + " " + e.text);
     }
 
     int connects = 0;

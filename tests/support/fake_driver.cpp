@@ -46,7 +46,23 @@ void FakeDriver::RaiseDisconnect(int code, const std::string& text) {
 }
 
 void FakeDriver::RaiseError(int code, const std::string& text, int line) {
-    if (auto e = Events()) e->Error(code, text, line);
+    if (auto e = Events()) {
+        DriverError error;
+        error.code = code;
+        error.text = text;
+        error.line = line;
+        // The real driver names the message concerned; the text ends with it for 2012/2015.
+        if (std::size_t s = text.rfind('S');
+            s != std::string::npos && (code == 2012 || code == 2015)) {
+            error.message_name = text.substr(s);
+            std::size_t f = error.message_name.find('F');
+            if (f != std::string::npos) {
+                error.stream = std::atoi(error.message_name.substr(1, f - 1).c_str());
+                error.function = std::atoi(error.message_name.substr(f + 1).c_str());
+            }
+        }
+        e->Error(error);
+    }
 }
 
 std::shared_ptr<SecsTransaction> FakeDriver::InjectPrimary(SecsMessage primary, int device_id,
