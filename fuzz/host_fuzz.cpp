@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "control/control_core.h"
 #include "control/kest_server.h"
 #include "driver/secs_driver.h"
 #include "gemdb/database_setup.h"
@@ -76,9 +77,11 @@ struct Workspace {
             .ErrorNotification = [this](const KestError& e) { errors.push_back(e.ErrCode); },
         };
         server = KestServer::Create(io.get_executor(), dir, options);
-        server->SetSetting("PortOpened", "TRUE");
+        core = KestServerAccess::Core(*server);
+        core->SetSetting("PortOpened", "TRUE");
     }
     ~Workspace() {
+        core.reset();
         server.reset();
         std::error_code ignored;
         std::filesystem::remove_all(dir, ignored);
@@ -87,7 +90,7 @@ struct Workspace {
     // Writes the state only when it changed: every write may report events and spool.
     void SetState(const char* name, int value, int& current) {
         if (value == current) return;
-        server->SetGemVar(name, value);
+        core->SetGemVar(name, value);
         current = value;
     }
 
@@ -95,6 +98,7 @@ struct Workspace {
     asio::io_context io;
     std::shared_ptr<RecordingDriver> driver;
     std::shared_ptr<KestServer> server;
+    std::shared_ptr<ControlCore> core;
     std::vector<int> errors;
     int comm_state = -1;
     int control_state = -1;
@@ -131,7 +135,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Workspace& space = Space();
     space.SetState("CommState", (flags & 0x10) != 0 ? 1 : 2, space.comm_state);
     space.SetState("ControlState", 1 + ((flags >> 1) & 0x07) % 5, space.control_state);
-    space.server->SpoolList().clear();
+    space.core->SpoolList().clear();
     space.errors.clear();
     space.driver->sent.clear();
     space.driver->replies.clear();

@@ -11,7 +11,7 @@
 #include "console.h"
 #include "control/app_directory.h"
 #include "control/kest_server.h"
-#include "driver/vortel_tool.h"
+#include "gemdb/gemdb.h"
 #include "process_simulator.h"
 #include "settings/secs_protocol.h"
 #include "ui/frm_main.h"
@@ -34,7 +34,7 @@ struct Options {
 };
 
 void ConfigureLink(kest::KestServer& server, const Options& o) {
-    kest::SECSProtocol& protocol = server.Protocol();
+    kest::SECSProtocol& protocol = *server.SECSProtocol();
     protocol.SetConnectionPortType(kest::enmPortType::PortTypeHSMS_SS);
     protocol.SetDeviceID(o.device_id);
     if (o.connect.empty()) {
@@ -49,7 +49,7 @@ void ConfigureLink(kest::KestServer& server, const Options& o) {
             colon == std::string::npos ? o.port : std::stoi(o.connect.substr(colon + 1)));
     }
     protocol.SaveSetting();
-    server.SetSetting("PortOpenAtStartUp", "TRUE");
+    server.GEMDB()->SettingSetField("PortOpenAtStartUp", kest::FLDID_SETTING::SET_VALUE, "TRUE");
 }
 
 // Remote commands START, STOP and PAUSE drive the simulated process; others are refused
@@ -79,13 +79,15 @@ kest::KestListener CommandAnswerer(kest::KestServer& server,
 
 // Nobody stands at this equipment: when the link comes back after a loss (which disables
 // communication), enable communication again as an operator would.
-kest::KestListener UnattendedOperator(kest::KestServer& server) {
+kest::KestListener UnattendedOperator(const std::shared_ptr<kest::KestServer>& server) {
     kest::KestListener listener;
-    listener.EventNotification = [&server](const kest::KestEvent& event) {
+    listener.EventNotification = [weak = std::weak_ptr(server)](const kest::KestEvent& event) {
         if (event.ServiceName != "SECSProtocol" || event.EventName != "Connect") return;
-        asio::post(server.Executor(), [weak = server.weak_from_this()] {
+        auto s = weak.lock();
+        if (!s) return;
+        asio::post(s->Executor(), [weak] {
             auto s = weak.lock();
-            if (s && s->FrmGEMTool() && s->GemVar("CommState") == "0") {
+            if (s && s->FrmGEMTool() && s->CommState() == kest::GEM_COMMSTATE::DISABLE) {
                 s->FrmGEMTool()->EnableCommunication();
             }
         });
@@ -134,13 +136,13 @@ int main(int argc, char** argv) {
     kest::equipment::ProcessSimulator process(io.get_executor(), server,
                                               std::chrono::milliseconds(o.cycle_ms));
     auto commands = server->Subscribe(CommandAnswerer(*server, process));
-    auto unattended = server->Subscribe(UnattendedOperator(*server));
+    auto unattended = server->Subscribe(UnattendedOperator(server));
     server->StartGEMTool();
     process.Start();
     if (o.connect.empty()) {
         // With --port 0 the system chose the port; tell whoever started us which one.
-        auto* driver = dynamic_cast<kest::VortelTool*>(&server->VortelToolOCX());
-        int port = driver && driver->ListeningPort() ? driver->ListeningPort() : o.port;
+        int listening = server->SECSProtocol()->ListeningPort();
+        int port = listening ? listening : o.port;
         std::cout << "kest-equipment: listening for a host on port " << port;
     } else {
         std::cout << "kest-equipment: connecting to a host at " << o.connect;

@@ -145,12 +145,12 @@ void ProcessSimulator::StepWafer() {
 }
 
 double ProcessSimulator::Setting(std::int32_t vid, double fallback) const {
-    Variant value = server_->Db().VariableGetField(vid, FLDID_VARIABLE::VAR_VAL, false);
+    Variant value = server_->GEMDB()->VariableGetField(vid, FLDID_VARIABLE::VAR_VAL, false);
     return value.IsNumeric() ? value.ToDouble() : fallback;
 }
 
 void ProcessSimulator::Store(std::int32_t vid, const std::string& value) const {
-    server_->Db().VariableSetField(vid, FLDID_VARIABLE::VAR_VAL, value, false);
+    server_->GEMDB()->VariableSetField(vid, FLDID_VARIABLE::VAR_VAL, value, false);
 }
 
 }  // namespace kest::equipment

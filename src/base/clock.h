@@ -10,15 +10,20 @@ namespace kest {
 class Clock {
   public:
     using TimePoint = std::chrono::system_clock::time_point;
+    using SteadyPoint = std::chrono::steady_clock::time_point;
     virtual ~Clock() = default;
     /// The current time.
     virtual TimePoint Now() const = 0;
+    /// A time that only moves forward, for counting intervals: setting the wall clock does
+    /// not move it.
+    virtual SteadyPoint Steady() const = 0;
 };
 
 /// The machine's clock.
 class SystemClock final : public Clock {
   public:
     TimePoint Now() const override { return std::chrono::system_clock::now(); }
+    SteadyPoint Steady() const override { return std::chrono::steady_clock::now(); }
     /// A shared instance for objects created without an explicit clock.
     static std::shared_ptr<Clock> Instance();
 };
@@ -28,11 +33,18 @@ class ManualClock final : public Clock {
   public:
     explicit ManualClock(TimePoint start) : now_(start) {}
     TimePoint Now() const override { return now_; }
+    SteadyPoint Steady() const override { return steady_; }
+    /// Sets the wall clock only, as setting the machine's time would.
     void Set(TimePoint t) { now_ = t; }
-    void Advance(std::chrono::milliseconds by) { now_ += by; }
+    /// Time passes: both clocks move on.
+    void Advance(std::chrono::milliseconds by) {
+        now_ += by;
+        steady_ += by;
+    }
 
   private:
     TimePoint now_;
+    SteadyPoint steady_{};
 };
 
 /// A time broken down in the local time zone.

@@ -1,10 +1,10 @@
 #include "control/control_timers.h"
 
-#include "control/kest_server.h"
+#include "control/control_core.h"
 
 namespace kest {
 
-ControlTimers::ControlTimers(asio::any_io_executor executor, std::weak_ptr<KestServer> server)
+ControlTimers::ControlTimers(asio::any_io_executor executor, std::weak_ptr<ControlCore> server)
     : server_(std::move(server)), timeout_(executor), heartbeat_(executor) {
     for (auto& trace : traces_)
         trace = std::make_unique<Periodic>(executor);
@@ -19,7 +19,7 @@ ControlTimers::~ControlTimers() {
 }
 
 void ControlTimers::StartTimeout() {
-    Run(timeout_, std::chrono::milliseconds(500), [](KestServer& s) { s.TimeoutTick(); });
+    Run(timeout_, std::chrono::milliseconds(500), [](ControlCore& s) { s.TimeoutTick(); });
 }
 
 void ControlTimers::ApplyHeartBeat(int interval_ms, bool enabled) {
@@ -28,7 +28,7 @@ void ControlTimers::ApplyHeartBeat(int interval_ms, bool enabled) {
         return;
     }
     Run(heartbeat_, std::chrono::milliseconds(interval_ms),
-        [](KestServer& s) { s.HeartBeatTick(); });
+        [](ControlCore& s) { s.HeartBeatTick(); });
 }
 
 void ControlTimers::ApplyTrace(int index, const TraceTimerElement& element) {
@@ -39,11 +39,11 @@ void ControlTimers::ApplyTrace(int index, const TraceTimerElement& element) {
         return;
     }
     Run(periodic, std::chrono::milliseconds(element.Interval),
-        [index](KestServer& s) { s.TraceTick(index); });
+        [index](ControlCore& s) { s.TraceTick(index); });
 }
 
 void ControlTimers::Run(Periodic& periodic, std::chrono::milliseconds interval,
-                        std::function<void(KestServer&)> tick) {
+                        std::function<void(ControlCore&)> tick) {
     if (periodic.interval == interval && periodic.generation % 2 == 1) return;  // running
     Stop(periodic);
     periodic.interval = interval;
@@ -56,7 +56,7 @@ void ControlTimers::Stop(Periodic& periodic) {
     periodic.timer.cancel();
 }
 
-void ControlTimers::Arm(Periodic& periodic, std::function<void(KestServer&)> tick) {
+void ControlTimers::Arm(Periodic& periodic, std::function<void(ControlCore&)> tick) {
     periodic.timer.expires_after(periodic.interval);
     std::weak_ptr<int> alive = alive_;
     std::uint64_t generation = periodic.generation;

@@ -9,18 +9,18 @@
 #include <asio/any_io_executor.hpp>
 #include <asio/steady_timer.hpp>
 
-#include "control/work_lists.h"
+#include "core/work_lists.h"
 
 namespace kest {
 
-class KestServer;
+class ControlCore;
 
 /// The control's timers on its executor: `Timeout` every 500 ms, the heartbeat at its period and
 /// the four trace timer elements. Each tick calls the control's tick function; the functions do
 /// the work, so tests call them directly without these timers.
 class ControlTimers {
   public:
-    ControlTimers(asio::any_io_executor executor, std::weak_ptr<KestServer> server);
+    ControlTimers(asio::any_io_executor executor, std::weak_ptr<ControlCore> server);
     ~ControlTimers();
     ControlTimers(const ControlTimers&) = delete;
     ControlTimers& operator=(const ControlTimers&) = delete;
@@ -41,11 +41,11 @@ class ControlTimers {
     };
 
     void Run(Periodic& periodic, std::chrono::milliseconds interval,
-             std::function<void(KestServer&)> tick);
+             std::function<void(ControlCore&)> tick);
     void Stop(Periodic& periodic);
-    void Arm(Periodic& periodic, std::function<void(KestServer&)> tick);
+    void Arm(Periodic& periodic, std::function<void(ControlCore&)> tick);
 
-    std::weak_ptr<KestServer> server_;
+    std::weak_ptr<ControlCore> server_;
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
     Periodic timeout_;
     Periodic heartbeat_;

@@ -2,12 +2,11 @@
 // outgoing primary passes, and the handlers of the driver's five events.
 #include <array>
 
-#include "control/kest_server.h"
+#include "control/control_core.h"
 #include "driver/driver_errors.h"
 #include "driver/secs_transaction.h"
 #include "secs/build.h"
 #include "services/stream9.h"
-#include "ui/frm_main.h"
 
 namespace kest {
 
@@ -31,9 +30,10 @@ KestEvent ProtocolEvent(const char* name) {
 
 }  // namespace
 
-bool KestServer::SendSECSTrans(const std::shared_ptr<SecsTransaction>& trans,
-                               const std::string& ce_name) {
+bool ControlCore::SendSECSTrans(const std::shared_ptr<SecsTransaction>& trans,
+                                const std::string& ce_name) {
     const char* source = "KestServer:SendSECSTrans";
+    AssertLoopThread();
     return RunTrapped(this, source, [&] {
         SecsMessage& primary = trans->Primary();
         if (primary.Name() == "S5F1") {
@@ -46,11 +46,10 @@ bool KestServer::SendSECSTrans(const std::shared_ptr<SecsTransaction>& trans,
         if (Setting("PortOpened") != "TRUE") {
             TriggerError(source, 4019, "Invalid port connect state to perform this task.",
                          __LINE__);
-        } else if (GemVar("CommState") != "2") {
+        } else if (state_.Comm() != GEM_COMMSTATE::ENABLE_COMM) {
             TriggerError(source, 4020, "Invalid communication state to perform this task.",
                          __LINE__);
-        } else if (std::string state = GemVar("ControlState");
-                   state != "4" && state != "5" && !IsStateEvent(ce_name)) {
+        } else if (!state_.Online() && !IsStateEvent(ce_name)) {
             TriggerError(source, 4021, "Invalid control state to perform this task.", __LINE__);
         } else {
             refused = false;
@@ -64,7 +63,7 @@ bool KestServer::SendSECSTrans(const std::shared_ptr<SecsTransaction>& trans,
     });
 }
 
-void KestServer::VortelTool1_Connect() {
+void ControlCore::VortelTool1_Connect() {
     RunTrapped(this, "KestServer:VortelTool1_Connect", [&] {
         SetSetting("PortOpened", "TRUE");
         FireEvent(ProtocolEvent("Connect"));
@@ -73,7 +72,7 @@ void KestServer::VortelTool1_Connect() {
     });
 }
 
-void KestServer::VortelTool1_Disconnect(std::int32_t error_code, const std::string& error_text) {
+void ControlCore::VortelTool1_Disconnect(std::int32_t error_code, const std::string& error_text) {
     RunTrapped(this, "KestServer:VortelTool1_Disconnect", [&] {
         PortLost(error_code, error_text);
         for (const auto& [key, action] : actions_.Snapshot()) {
@@ -82,9 +81,9 @@ void KestServer::VortelTool1_Disconnect(std::int32_t error_code, const std::stri
     });
 }
 
-void KestServer::VortelTool1_ReceivedPrimary(const std::shared_ptr<SecsTransaction>& trans,
-                                             std::int32_t error_code,
-                                             const std::string& error_text) {
+void ControlCore::VortelTool1_ReceivedPrimary(const std::shared_ptr<SecsTransaction>& trans,
+                                              std::int32_t error_code,
+                                              const std::string& error_text) {
     const char* source = "KestServer:VortelTool1_ReceivedPrimary";
     RunTrapped(this, source, [&] {
         if (error_code != 0) {
@@ -99,9 +98,9 @@ void KestServer::VortelTool1_ReceivedPrimary(const std::shared_ptr<SecsTransacti
     });
 }
 
-void KestServer::VortelTool1_ReceivedSecondary(const std::shared_ptr<SecsTransaction>& trans,
-                                               std::int32_t error_code,
-                                               const std::string& error_text) {
+void ControlCore::VortelTool1_ReceivedSecondary(const std::shared_ptr<SecsTransaction>& trans,
+                                                std::int32_t error_code,
+                                                const std::string& error_text) {
     const char* source = "KestServer:VortelTool1_ReceivedSecondary";
     RunTrapped(this, source, [&] {
         if (error_code != 0) {
@@ -128,7 +127,7 @@ void KestServer::VortelTool1_ReceivedSecondary(const std::shared_ptr<SecsTransac
     });
 }
 
-void KestServer::VortelTool1_Error(const DriverError& error) {
+void ControlCore::VortelTool1_Error(const DriverError& error) {
     const char* source = "KestServer:VortelTool1_Error";
     TriggerError(source, error.code, error.text, error.line);
     RunTrapped(this, source, [&] { ReportDriverError(error); });
@@ -139,7 +138,7 @@ void KestServer::VortelTool1_Error(const DriverError& error) {
     });
 }
 
-void KestServer::ReportDriverError(const DriverError& error) {
+void ControlCore::ReportDriverError(const DriverError& error) {
     namespace code = driver_error;
     switch (error.code) {
         case code::kConnected:
@@ -174,7 +173,7 @@ void KestServer::ReportDriverError(const DriverError& error) {
     }
 }
 
-void KestServer::PortLost(std::int32_t error_code, const std::string& error_text) {
+void ControlCore::PortLost(std::int32_t error_code, const std::string& error_text) {
     SetSetting("PortOpened", "FALSE");
     KestEvent event = ProtocolEvent("Disconnect");
     event.AddOutput("ErrorCode", error_code);
@@ -183,13 +182,12 @@ void KestServer::PortLost(std::int32_t error_code, const std::string& error_text
     SpoolChecking();
 }
 
-void KestServer::CommunicationFailed() {
-    SetGemVar("CommState", 1);
-    if (window_) window_->Fields().CommState = "Not Communicating";
+void ControlCore::CommunicationFailed() {
+    state_.CommunicationFailed();
     RefreshGEMTool();
 }
 
-void KestServer::AlarmFallback() {
+void ControlCore::AlarmFallback() {
     auto trans = VortelToolOCX().CreateTransaction();
     SecsMessage& primary = trans->Primary();
     primary.SetStream(5);
@@ -200,10 +198,7 @@ void KestServer::AlarmFallback() {
     body.Item(2).SetValue(Variant(latest_alarm_id_));
     primary.RootItem().Clear();
     primary.RootItem().AddItem(std::move(body));
-    if (SetGemVar("ControlState", 3)) {
-        RefreshGEMTool();
-        ReportEvent("GemControlStateOFFLINE");
-    }
+    state_.AlarmLost();
     SpoolOffer(trans);
 }
 

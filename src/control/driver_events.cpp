@@ -1,6 +1,6 @@
 #include "control/driver_events.h"
 
-#include "control/kest_server.h"
+#include "control/control_core.h"
 
 namespace kest {
 

@@ -6,12 +6,12 @@
 
 namespace kest {
 
-class KestServer;
+class ControlCore;
 
 /// Passes the driver's five events to the control's handlers while the control lives.
 class DriverEventsAdapter final : public SecsDriverEvents {
   public:
-    explicit DriverEventsAdapter(std::weak_ptr<KestServer> server) : server_(std::move(server)) {}
+    explicit DriverEventsAdapter(std::weak_ptr<ControlCore> server) : server_(std::move(server)) {}
 
     void Connect() override;
     void Disconnect(int error_code, const std::string& error_text) override;
@@ -22,7 +22,7 @@ class DriverEventsAdapter final : public SecsDriverEvents {
     void Error(const DriverError& error) override;
 
   private:
-    std::weak_ptr<KestServer> server_;
+    std::weak_ptr<ControlCore> server_;
 };
 
 }  // namespace kest

@@ -1,11 +1,11 @@
 // The heartbeat: an are-you-there S1F1 at the "HeartBeat" period while communicating.
+#include "control/control_core.h"
 #include "control/control_timers.h"
-#include "control/kest_server.h"
 #include "services/gem_heart_beat.h"
 
 namespace kest {
 
-void KestServer::SetHeartBeat() {
+void ControlCore::SetHeartBeat() {
     RunTrapped(this, "KestServer:SetHeartBeat", [&] {
         std::int32_t seconds = Variant(GemVar("HeartBeat")).ToInt32();
         heartbeat_interval_ms_ = seconds > 0 ? seconds * 1000 : 0;
@@ -14,10 +14,11 @@ void KestServer::SetHeartBeat() {
     });
 }
 
-void KestServer::HeartBeatTick() {
+void ControlCore::HeartBeatTick() {
     RunTrapped(this, "KestServer:HeartBeatTimer_Timer", [&] {
-        if (!heartbeat_enabled_) return;         // "HeartBeat" 0: no are-you-there
-        if (GemVar("CommState") != "2") return;  // idle while not communicating
+        if (!heartbeat_enabled_) return;  // "HeartBeat" 0: no are-you-there
+        // Idle while not communicating.
+        if (state_.Comm() != GEM_COMMSTATE::ENABLE_COMM) return;
         heartbeat_enabled_ = false;
         if (timers_) timers_->ApplyHeartBeat(heartbeat_interval_ms_, false);
         GEMHeartBeat()->AreYouThere();

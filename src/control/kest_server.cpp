@@ -1,227 +1,178 @@
+// The application's face of the control: each member hands over to the engine.
 #include "control/kest_server.h"
 
-#include "base/error.h"
-#include "control/control_timers.h"
-#include "control/driver_events.h"
-#include "control/limit_monitor.h"
-#include "driver/vortel_tool.h"
-#include "gemdb/gemdb.h"
-#include "host/ed_primary_in.h"
-#include "notify/log_lines.h"
-#include "notify/service_log.h"
-#include "services/transaction_number.h"
-#include "settings/secs_initialize.h"
-#include "settings/secs_protocol.h"
-#include "ui/frm_main.h"
+#include "control/control_core.h"
 
 namespace kest {
-
-namespace {
-
-constexpr const char* kCreationSource = "KestServer:UserControl_Initialize";
-constexpr int kObjectNotSet = 91;  // "Object variable or With block variable not set"
-
-[[noreturn]] void ThrowNotSet(int line = __builtin_LINE()) {
-    throw KestException(kObjectNotSet, "Object variable or With block variable not set", line);
-}
-
-}  // namespace
 
 std::shared_ptr<KestServer> KestServer::Create(asio::any_io_executor executor,
                                                std::filesystem::path app_directory,
                                                KestServerOptions options) {
-    std::shared_ptr<KestServer> server(
-        new KestServer(std::move(executor), std::move(app_directory), std::move(options)));
-    server->Initialize();
-    return server;
+    auto core =
+        ControlCore::Create(std::move(executor), std::move(app_directory), std::move(options));
+    return std::shared_ptr<KestServer>(new KestServer(std::move(core)));
 }
 
-KestServer::KestServer(asio::any_io_executor executor, std::filesystem::path app_directory,
-                       KestServerOptions options)
-    : executor_(std::move(executor)),
-      app_directory_(std::move(app_directory)),
-      options_(std::move(options)),
-      clock_(options_.clock ? options_.clock : SystemClock::Instance()),
-      boxes_(options_.boxes ? options_.boxes : std::make_shared<StderrMessageBoxes>()) {}
+KestServer::KestServer(std::shared_ptr<ControlCore> core) : core_(std::move(core)) {}
 
-void KestServer::Initialize() {
-    if (options_.listener) initial_subscription_ = notifier_.Subscribe(*options_.listener);
-    // The driver is a child of the control: it exists whatever the database says.
-    driver_ = options_.driver_factory ? options_.driver_factory(executor_)
-                                      : VortelTool::Create(executor_, clock_);
-    driver_events_ = std::make_shared<DriverEventsAdapter>(weak_from_this());
-    driver_->SetEvents(driver_events_);
+// The engine is shared with the services the application holds; it goes when they do.
+KestServer::~KestServer() = default;
 
-    log_ = std::make_unique<clsLogInfo>(app_directory_ / "Log", clock_);
-    log_->SetFileName("KestTool");
-    WriteLog(kStartBanner);
-    window_.reset();
-    last_error_ = KestError{};
-
-    TryTrapped(this, kCreationSource, [&] { CreateOwnedObjects(); });
-}
-
-void KestServer::CreateOwnedObjects() {
-    gemdb_ = std::make_shared<kest::GEMDB>(app_directory_);
-    // Attaching records the path in the database, so a missing file is told first: the box
-    // is then the only thing the operator sees.
-    if (!std::filesystem::exists(gemdb_->DBFile())) {
-        boxes_->MessageBox("GEM Database [" + gemdb_->DBFile() + "] not found!", BoxKind::Warning);
-        gemdb_.reset();  // every later use fails into its error trap (91)
-        return;
-    }
-    gemdb_->SetParent(std::weak_ptr<GEMDBEvents>(shared_from_this()));
-
-    Variant purge = gemdb_->SettingGetField("AutoPurge", FLDID_SETTING::SET_VALUE);
-    if (purge.ToText() != "NULL") log_->SetPurgeDuration(purge.ToInt32());
-
-    gemdb_->LimitDeleteAttr(0, 0);
-    gemdb_->EvtRptDelAll();
-    gemdb_->EvtRptCopyDefault();
-    gemdb_->SpoolEnableDefault();
-
-    initialize_ = std::make_shared<kest::SECSInitialize>();
-    initialize_->SetParent(weak_from_this());
-    initialize_->SetAlarmEnableAll(true);
-    initialize_->SetEventEnableAll(true);
-    initialize_->SetSECSDictionaryFile((app_directory_ / "Default.xml").string());
-    initialize_->SetSECSIILogFile((app_directory_ / "Log" / "SECSII.log").string());
-    initialize_->SetSECSILogPath((app_directory_ / "Log").string());
-    initialize_->SaveSetting();
-    initialize_->LoadXMLDictionary();
-
-    protocol_ = std::make_shared<kest::SECSProtocol>();
-    protocol_->SetParent(weak_from_this());
-
-    auto primary_in = std::make_shared<EDPrimaryIn>();
-    primary_in->SetParent(weak_from_this());
-    actions_.Add("EDPrimaryIn", primary_in);
-
-    gem_timeout_ = 150;
-    last_tick_ = FormatLocal(clock_->Now(), "hh:nn:ss");
-    limits_ = std::make_unique<LimitMonitor>();
-    for (int i = 1; i <= 4; ++i)
-        trace_timers_[static_cast<std::size_t>(i)] = {};
-    trace_timers_loaded_ = 4;
-    if (options_.run_timers) {
-        timers_ = std::make_unique<ControlTimers>(executor_, weak_from_this());
-        timers_->StartTimeout();
-    }
-
-    SetGemVar("SpoolState", 2);
-    SetGemVar("SpoolUnloadSubstate", 5);
-    SetGemVar("SpoolLoadSubstate", 6);
-    SetGemVar("SpoolCountTotal", 0);
-    SetHeartBeat();
-    created_ = true;
-}
-
-KestServer::~KestServer() {
-    Destroy();
-}
-
-void KestServer::Destroy() noexcept {
-    TryTrapped(nullptr, "KestServer:UserControl_Terminate", [&] {
-        timers_.reset();  // cancels Timeout, the heartbeat and the trace timers
-        if (gemdb_ && protocol_ && Setting("PortOpened") == "TRUE") protocol_->ClosePort();
-        if (window_) {
-            auto window = std::move(window_);  // unloading may forget the window itself
-            window->SetAdminMode(true);
-            window->Unload();
-        }
-        last_error_ = KestError{};
-        actions_.Clear();
-        commands_.Clear();
-        trace_timers_loaded_ = 0;
-        traces_.clear();
-        spool_.clear();
-        expected_.clear();
-        initialize_.reset();
-        protocol_.reset();
-        gemdb_.reset();
-    });
-    // The port and any listener close whatever "PortOpened" said.
-    if (driver_) {
-        TryTrapped(nullptr, "KestServer:UserControl_Terminate", [&] { driver_->ClosePort(); });
-        driver_.reset();
-    }
-    TryTrapped(nullptr, "KestServer:UserControl_Terminate", [&] { WriteLog(kStopBanner); });
-    log_.reset();
+const std::shared_ptr<ControlCore>& KestServerAccess::Core(const KestServer& server) {
+    return server.core_;
 }
 
 Subscription KestServer::Subscribe(KestListener listener) {
-    return notifier_.Subscribe(std::move(listener));
+    return core_->Subscribe(std::move(listener));
 }
 
-KestCommand KestServer::GEMCommand() const {
-    return KestCommand(TransactionNumbers::Shared().Next(clock_->Now(), {}));
+asio::any_io_executor KestServer::Executor() const {
+    return core_->Executor();
 }
 
-SecsDriver& KestServer::VortelToolOCX() const {
-    if (!driver_) ThrowNotSet();
-    return *driver_;
+std::int32_t KestServer::GEMTimeout() const noexcept {
+    return core_->GEMTimeout();
 }
 
-kest::GEMDB& KestServer::Db() const {
-    if (!gemdb_) ThrowNotSet();
-    return *gemdb_;
+void KestServer::SetGEMTimeout(std::int32_t seconds) noexcept {
+    core_->SetGEMTimeout(seconds);
 }
 
-kest::SECSProtocol& KestServer::Protocol() const {
-    if (!protocol_) ThrowNotSet();
-    return *protocol_;
+bool KestServer::IsAlarmLast() const noexcept {
+    return core_->IsAlarmLast();
 }
 
-kest::SECSInitialize& KestServer::Initialize() const {
-    if (!initialize_) ThrowNotSet();
-    return *initialize_;
+void KestServer::SetIsAlarmLast(bool value) noexcept {
+    core_->SetIsAlarmLast(value);
 }
 
-TraceTimerElement* KestServer::TraceTime(int index) {
-    if (index < 1 || index > trace_timers_loaded_) return nullptr;
-    return &trace_timers_[static_cast<std::size_t>(index)];
+const std::string& KestServer::LatestAlarmID() const noexcept {
+    return core_->LatestAlarmID();
 }
 
-void KestServer::ApplyTraceTimer(int index) {
-    if (timers_ && TraceTime(index)) timers_->ApplyTrace(index, *TraceTime(index));
+void KestServer::SetLatestAlarmID(std::string value) {
+    core_->SetLatestAlarmID(std::move(value));
 }
 
-void KestServer::AddEDAction(std::shared_ptr<IEDAction> action) {
-    actions_.Add(action);
+bool KestServer::AlarmSet() const noexcept {
+    return core_->AlarmSet();
 }
 
-void KestServer::AddCommand(std::shared_ptr<KestCommand> command) {
-    commands_.Add(std::move(command));
+void KestServer::SetAlarmSet(bool value) noexcept {
+    core_->SetAlarmSet(value);
 }
 
-std::int32_t KestServer::NewTID() {
-    return TransactionNumbers::Shared().Next(clock_->Now(), [this](std::int32_t tid) {
-        return actions_.Contains(tid) || commands_.Contains(tid);
-    });
+const std::string& KestServer::LatestAlarmText() const noexcept {
+    return core_->LatestAlarmText();
 }
 
-void KestServer::SetLogPath(const std::filesystem::path& directory) {
-    if (log_) log_->SetPathName(directory);
+void KestServer::SetLatestAlarmText(std::string value) {
+    core_->SetLatestAlarmText(std::move(value));
 }
 
-void KestServer::WriteLog(const std::string& text) {
-    if (log_) log_->WriteLog(text);
+std::shared_ptr<kest::GEMDB> KestServer::GEMDB() const noexcept {
+    return core_->GEMDB();
 }
 
-std::string KestServer::GemVar(const std::string& name) const {
-    return Db().VariableGetField(name, FLDID_VARIABLE::VAR_VAL, true).ToText();
+std::shared_ptr<kest::SECSInitialize> KestServer::SECSInitialize() const noexcept {
+    return core_->SECSInitialize();
 }
 
-bool KestServer::SetGemVar(const std::string& name, const Variant& value) const {
-    return Db().VariableSetField(name, FLDID_VARIABLE::VAR_VAL, value, true);
+std::shared_ptr<kest::SECSProtocol> KestServer::SECSProtocol() const noexcept {
+    return core_->SECSProtocol();
 }
 
-std::string KestServer::Setting(const std::string& name) const {
-    return Db().SettingGetField(name, FLDID_SETTING::SET_VALUE).ToText();
+KestCommand KestServer::GEMCommand() {
+    return core_->GEMCommand();
 }
 
-void KestServer::SetSetting(const std::string& name, const Variant& value) const {
-    Db().SettingSetField(name, FLDID_SETTING::SET_VALUE, value);
+std::shared_ptr<kest::GEMEstabComm> KestServer::GEMEstabComm() {
+    return core_->GEMEstabComm();
+}
+
+std::shared_ptr<kest::GEMHeartBeat> KestServer::GEMHeartBeat() {
+    return core_->GEMHeartBeat();
+}
+
+std::shared_ptr<kest::GEMClock> KestServer::GEMClock() {
+    return core_->GEMClock();
+}
+
+std::shared_ptr<kest::GEMAlarm> KestServer::GEMAlarm() {
+    return core_->GEMAlarm();
+}
+
+std::shared_ptr<kest::GEMEventReport> KestServer::GEMEventReport() {
+    return core_->GEMEventReport();
+}
+
+bool KestServer::StartGEMTool() {
+    return core_->StartGEMTool();
+}
+
+bool KestServer::StopGEMTool() {
+    return core_->StopGEMTool();
+}
+
+bool KestServer::ShowGEMTool(bool modal) {
+    return core_->ShowGEMTool(modal);
+}
+
+bool KestServer::HideGEMTool() {
+    return core_->HideGEMTool();
+}
+
+bool KestServer::RefreshGEMTool() {
+    return core_->RefreshGEMTool();
+}
+
+frmMain* KestServer::FrmGEMTool() const noexcept {
+    return core_->FrmGEMTool();
+}
+
+GEM_COMMSTATE KestServer::CommState() const {
+    return core_->State().Comm();
+}
+
+GEM_CONTROLSTATE KestServer::ControlState() const {
+    return core_->State().Control();
+}
+
+bool KestServer::UpdateProcessState(const std::string& new_state) {
+    return core_->UpdateProcessState(new_state);
+}
+
+bool KestServer::UpdatePPEXECName(const std::string& ppid) {
+    return core_->UpdatePPEXECName(ppid);
+}
+
+bool KestServer::UpdatePPChange(const std::string& ppid, std::int32_t change_status) {
+    return core_->UpdatePPChange(ppid, change_status);
+}
+
+bool KestServer::ReplyCommand(const KestCommand& command) {
+    return core_->ReplyCommand(command);
+}
+
+bool KestServer::Send_Msg(const std::string& text) {
+    return core_->Send_Msg(text);
+}
+
+bool KestServer::Send_S14F1(const std::string& file_name, const std::string& path) {
+    return core_->Send_S14F1(file_name, path);
+}
+
+Variant KestServer::Send_S6F11_UploadMapData(const std::string& file_name,
+                                             const std::string& path) {
+    return core_->Send_S6F11_UploadMapData(file_name, path);
+}
+
+Variant KestServer::Send_S7F23(const std::string& file_name, const std::string& path) {
+    return core_->Send_S7F23(file_name, path);
+}
+
+Variant KestServer::Send_S6F11(const std::string& ceid) {
+    return core_->Send_S6F11(ceid);
 }
 
 }  // namespace kest

@@ -1,30 +1,30 @@
 // Collection events the control reports by name, and the trace timer's tick.
 #include <algorithm>
 
-#include "control/kest_server.h"
+#include "control/control_core.h"
 #include "services/builders_stream6.h"
 #include "services/gem_alarm.h"
 #include "services/gem_event_report.h"
 
 namespace kest {
 
-std::shared_ptr<kest::GEMEventReport> KestServer::GEMEventReport() {
+std::shared_ptr<kest::GEMEventReport> ControlCore::GEMEventReport() {
     auto service = std::make_shared<kest::GEMEventReport>();
-    service->SetParent(weak_from_this());
+    service->SetParent(WeakSelf());
     return service;
 }
 
-std::shared_ptr<kest::GEMAlarm> KestServer::GEMAlarm() {
+std::shared_ptr<kest::GEMAlarm> ControlCore::GEMAlarm() {
     auto service = std::make_shared<kest::GEMAlarm>();
-    service->SetParent(weak_from_this());
+    service->SetParent(WeakSelf());
     return service;
 }
 
-bool KestServer::ReportEvent(const std::string& name) {
+bool ControlCore::ReportEvent(const std::string& name) {
     return GEMEventReport()->SendEventRptByName(name);
 }
 
-void KestServer::TraceTick(int index) {
+void ControlCore::TraceTick(int index) {
     const char* source = "KestServer:TraceTimer_Timer";
     RunTrapped(this, source, [&] {
         auto it = std::find_if(traces_.begin(), traces_.end(),

@@ -1,6 +1,6 @@
 // Spooling: a primary that cannot reach the host is held, within the spool's capacity, until
 // the host asks for it (S6F23).
-#include "control/kest_server.h"
+#include "control/control_core.h"
 #include "driver/secs_transaction.h"
 #include "gemdb/gemdb.h"
 #include "ui/frm_main.h"
@@ -9,7 +9,7 @@ namespace kest {
 
 namespace {
 
-std::string Now16(KestServer& control) {
+std::string Now16(const ControlCore& control) {
     return FormatLocal(control.GetClock()->Now(), "yyyymmddhhnnss00");
 }
 
@@ -20,28 +20,29 @@ bool Spoolable(kest::GEMDB& db, const SecsMessage& primary) {
 
 }  // namespace
 
-void KestServer::SpoolChecking() {
+void ControlCore::SpoolChecking() {
     RunTrapped(this, "KestServer:SpoolChecking", [&] {
         if (Variant(GemVar("ConfigSpool")).ToInt32() == 0) return;
-        if (GemVar("SpoolState") != "2") return;
-        if (!SetGemVar("SpoolState", 1)) return;
+        if (state_.Spool() != GEM_SPOOLSTATE::SPOOL_INACTIVE) return;
+        if (!state_.SetSpool(GEM_SPOOLSTATE::SPOOL_ACTIVE)) return;
         spool_.clear();
         SetGemVar("SpoolStartTime", Now16(*this));
         SetGemVar("SpoolCountTotal", 0);
-        SetGemVar("SpoolUnloadSubstate", 5);
-        SetGemVar("SpoolLoadSubstate", 6);
+        state_.SetSpoolUnload(GEM_SPOOLSTATE::SPOOL_NO_OUTPUT);
+        state_.SetSpoolLoad(GEM_SPOOLSTATE::SPOOL_NOT_FULL);
         ReportEvent("GemSpoolingActivated");
     });
 }
 
-void KestServer::SpoolOffer(const std::shared_ptr<SecsTransaction>& trans) {
+void ControlCore::SpoolOffer(const std::shared_ptr<SecsTransaction>& trans) {
     RunTrapped(this, "KestServer:SpoolOffer", [&] {
-        if (GemVar("SpoolState") != "1") return;  // not spooling: the message is dropped
+        // Not spooling: the message is dropped.
+        if (state_.Spool() != GEM_SPOOLSTATE::SPOOL_ACTIVE) return;
         kest::GEMDB& db = Db();
         bool spoolable = Spoolable(db, trans->Primary());
         bool overwrite = GemVar("OverWriteSpool") == "TRUE";
         bool appended = false;
-        if (GemVar("SpoolLoadSubstate") == "6") {
+        if (state_.SpoolLoad() == GEM_SPOOLSTATE::SPOOL_NOT_FULL) {
             Variant capacity =
                 db.VariableGetField("MaxSpoolTransmit", FLDID_VARIABLE::VAR_MAX, true);
             if (spool_.size() < static_cast<std::size_t>(std::max(capacity.ToInt32(), 0))) {
@@ -50,7 +51,7 @@ void KestServer::SpoolOffer(const std::shared_ptr<SecsTransaction>& trans) {
                     appended = true;
                 }
             } else {
-                SetGemVar("SpoolLoadSubstate", 7);
+                state_.SetSpoolLoad(GEM_SPOOLSTATE::SPOOL_FULL);
                 SetGemVar("SpoolFullTime", Now16(*this));
                 if (overwrite && spoolable) {
                     if (!spool_.empty()) spool_.pop_front();
@@ -65,7 +66,7 @@ void KestServer::SpoolOffer(const std::shared_ptr<SecsTransaction>& trans) {
         }
         if (!appended) return;
         SetGemVar("SpoolCountTotal", Variant(GemVar("SpoolCountTotal")).ToInt32() + 1);
-        if (window_) window_->RefreshSpoolStatus();
+        state_.SpoolChanged();
     });
 }
 

@@ -1,6 +1,9 @@
 // The once-a-second pass of the 500 ms `Timeout` timer: transactions, expected process
 // programs and remote commands that waited too long, and the variable limits.
-#include "control/kest_server.h"
+#include <algorithm>
+#include <chrono>
+
+#include "control/control_core.h"
 #include "control/limit_monitor.h"
 #include "gemdb/gemdb.h"
 #include "services/stream9.h"
@@ -9,20 +12,30 @@ namespace kest {
 
 namespace {
 constexpr const char* kSource = "KestServer:Timeout_Timer";
+// Longer than any countdown the control keeps (GEMTimeout, T3Timeout): catching up further
+// would change nothing.
+constexpr std::int64_t kMaxCatchUpSeconds = 24 * 60 * 60;
 }  // namespace
 
-void KestServer::TimeoutTick() {
-    std::string now = FormatLocal(clock_->Now(), "hh:nn:ss");
-    if (now == last_tick_) return;  // two ticks within one second count once
-    last_tick_ = now;
+void ControlCore::TimeoutTick() {
+    AssertLoopThread();
+    // Whole seconds of the steady clock: ticks within one second count once, a loop that
+    // stalled counts every second it missed, and setting the wall clock counts nothing.
+    auto passed = std::chrono::floor<std::chrono::seconds>(clock_->Steady() - last_pass_);
+    if (passed.count() < 1) return;
+    last_pass_ += passed;
     if (!created_) return;
-    RunTrapped(this, kSource, [&] { TimeoutTransactions(); });
-    RunTrapped(this, kSource, [&] { TimeoutExpectedMessages(); });
-    RunTrapped(this, kSource, [&] { TimeoutCommands(); });
+    auto missed = std::min<std::int64_t>(passed.count(), kMaxCatchUpSeconds);
+    for (std::int64_t i = 0; i < missed; ++i) {
+        RunTrapped(this, kSource, [&] { TimeoutTransactions(); });
+        RunTrapped(this, kSource, [&] { TimeoutExpectedMessages(); });
+        RunTrapped(this, kSource, [&] { TimeoutCommands(); });
+    }
+    // The values are what they are now, however many seconds passed.
     RunTrapped(this, kSource, [&] { MonitorLimits(); });
 }
 
-void KestServer::TimeoutTransactions() {
+void ControlCore::TimeoutTransactions() {
     for (const auto& [key, action] : actions_.Snapshot()) {
         if (!action->TimesOut()) continue;
         action->SetTimeout(action->Timeout() - 1);
@@ -35,7 +48,7 @@ void KestServer::TimeoutTransactions() {
     }
 }
 
-void KestServer::TimeoutExpectedMessages() {
+void ControlCore::TimeoutExpectedMessages() {
     for (std::size_t i = 0; i < expected_.size();) {
         if (--expected_[i].Countdown > 0) {
             ++i;
@@ -47,7 +60,7 @@ void KestServer::TimeoutExpectedMessages() {
     }
 }
 
-void KestServer::TimeoutCommands() {
+void ControlCore::TimeoutCommands() {
     for (const auto& command : commands_.Snapshot()) {
         command->SetCountdown(command->Countdown() - 1);
         if (command->Countdown() > 0) continue;
@@ -58,7 +71,7 @@ void KestServer::TimeoutCommands() {
     }
 }
 
-void KestServer::MonitorLimits() {
+void ControlCore::MonitorLimits() {
     kest::GEMDB& db = Db();
     for (std::int32_t vid : db.LimitGetAllVID()) {
         RunTrapped(this, kSource, [&] {

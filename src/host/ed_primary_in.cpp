@@ -3,11 +3,11 @@
 #include <initializer_list>
 #include <string>
 
-#include "control/kest_server.h"
+#include "core/gem_context.h"
+#include "core/state_model.h"
 #include "driver/secs_transaction.h"
 #include "host/routing.h"
 #include "host/stream9_senders.h"
-#include "settings/secs_protocol.h"
 
 namespace kest {
 
@@ -23,15 +23,15 @@ bool IsOneOf(const std::string& name, std::initializer_list<const char*> names) 
 }
 
 // Before communication is established only the two messages that establish it get through.
-bool CommunicationAdmits(KestServer& control, const std::string& name) {
-    const std::int32_t state = Variant(control.GemVar("CommState")).ToInt32();
-    if (state <= 0) {
+bool CommunicationAdmits(GemContext& control, const std::string& name) {
+    const GEM_COMMSTATE state = control.State().Comm();
+    if (state != GEM_COMMSTATE::ENABLE_NOT_COMM && state != GEM_COMMSTATE::ENABLE_COMM) {
         control.TriggerError(kPrimarySource, 6001,
                              "SECSTrans [" + name + "] received in communication state - disable.",
                              __LINE__);
         return false;
     }
-    if (state == 1 && !IsOneOf(name, {"S1F1", "S1F13"})) {
+    if (state == GEM_COMMSTATE::ENABLE_NOT_COMM && !IsOneOf(name, {"S1F1", "S1F13"})) {
         control.TriggerError(
             kPrimarySource, 6001,
             "SECSTrans [" + name + "] received in communication state - enable not communicating.",
@@ -42,9 +42,10 @@ bool CommunicationAdmits(KestServer& control, const std::string& name) {
 }
 
 // Off-line, the host may only check the link, establish communication and ask for a state.
-bool ControlStateAdmits(KestServer& control, const std::string& name) {
-    const std::int32_t state = Variant(control.GemVar("ControlState")).ToInt32();
-    const bool offline = state == 1 || state == 2 || state == 3;
+bool ControlStateAdmits(GemContext& control, const std::string& name) {
+    using enum GEM_CONTROLSTATE;
+    const GEM_CONTROLSTATE state = control.State().Control();
+    const bool offline = state == EQUIP_OFFLINE || state == ATTEMPT_ONLINE || state == HOST_OFFLINE;
     return !offline || IsOneOf(name, {"S1F1", "S1F13", "S1F15", "S1F17"});
 }
 
@@ -56,20 +57,20 @@ void SendAbortReply(SecsTransaction& trans) {
     trans.Reply();
 }
 
-void RunHandler(KestServer& control, const HostRoute& route,
+void RunHandler(GemContext& control, const HostRoute& route,
                 const std::shared_ptr<SecsTransaction>& trans) {
     RunTrapped(&control, "EDPrimaryIn:" + route.HandlerName(),
                [&] { route.handler(control, trans); });
 }
 
-void DispatchPrimary(KestServer& control, const std::shared_ptr<SecsTransaction>& trans) {
+void DispatchPrimary(GemContext& control, const std::shared_ptr<SecsTransaction>& trans) {
     const SecsMessage& primary = trans->Primary();
     const int stream = primary.Stream();
     const int function = primary.Function();
     const std::string name = primary.Name();
     if (!CommunicationAdmits(control, name)) return;
 
-    const std::int32_t device_id = control.Protocol().DeviceID();
+    const std::int32_t device_id = control.DeviceID();
     if (trans->DeviceID() != device_id) {
         SendS9F1(control, device_id, stream, function);
         return;

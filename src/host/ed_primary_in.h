@@ -4,18 +4,18 @@
 #include <memory>
 #include <string>
 
-#include "services/ied_action.h"
+#include "core/ied_action.h"
 
 namespace kest {
 
-class KestServer;
+class GemContext;
 
 /// The handler of every primary message from the host (and of the replies it owns): it checks,
 /// admits, routes and answers them. It lives in the control's action list under "EDPrimaryIn"
 /// and is never timed out.
 class EDPrimaryIn : public IEDAction {
   public:
-    void SetParent(std::weak_ptr<KestServer> parent) { parent_ = std::move(parent); }
+    void SetParent(std::weak_ptr<GemContext> parent) { parent_ = std::move(parent); }
 
     std::int32_t Timeout() const override { return timeout_; }
     void SetTimeout(std::int32_t seconds) override { timeout_ = seconds; }
@@ -39,10 +39,10 @@ class EDPrimaryIn : public IEDAction {
                            const std::string& error_text) override;
 
   protected:
-    std::shared_ptr<KestServer> Parent() const { return parent_.lock(); }
+    std::shared_ptr<GemContext> Parent() const { return parent_.lock(); }
 
   private:
-    std::weak_ptr<KestServer> parent_;
+    std::weak_ptr<GemContext> parent_;
     std::int32_t timeout_ = 0;
     std::int32_t tid_ = 0;
 };

@@ -5,7 +5,7 @@
 
 namespace kest {
 
-bool RequireBodyCount(KestServer& control, const SecsTransaction& trans, std::size_t expected) {
+bool RequireBodyCount(GemContext& control, const SecsTransaction& trans, std::size_t expected) {
     if (trans.Primary().RootItem().BodyCount() == expected) return true;
     SendS9F7(control, trans);
     return false;

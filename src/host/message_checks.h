@@ -9,12 +9,12 @@
 
 namespace kest {
 
-class KestServer;
+class GemContext;
 class SecsTransaction;
 
 /// True when the primary of `trans` has `expected` top-level items (0 for a header-only
 /// message, 1 for one with a body); otherwise sends S9F7 about it and returns false.
-bool RequireBodyCount(KestServer& control, const SecsTransaction& trans, std::size_t expected);
+bool RequireBodyCount(GemContext& control, const SecsTransaction& trans, std::size_t expected);
 
 /// The values of `list` when it is a list whose every element is a U4 item holding exactly one
 /// value (an SVID list, for example); nothing when it is malformed. Reads no position it has not

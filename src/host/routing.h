@@ -7,12 +7,12 @@
 
 namespace kest {
 
-class KestServer;
+class GemContext;
 class SecsTransaction;
 
 /// A handler of one host message: it validates the message, answers it and reports what the
 /// application must know. It runs under the error trap of its own name ("Reply" + message name).
-using HostHandler = void (*)(KestServer& control, const std::shared_ptr<SecsTransaction>& trans);
+using HostHandler = void (*)(GemContext& control, const std::shared_ptr<SecsTransaction>& trans);
 
 /// One row of a routing table: the message and its handler. A null handler is a routed message
 /// whose handler is not built yet.

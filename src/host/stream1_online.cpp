@@ -2,7 +2,8 @@
 // and on-line. The state model acts on the events raised here; nothing here writes a state.
 #include <cstdint>
 
-#include "control/kest_server.h"
+#include "core/gem_context.h"
+#include "core/state_model.h"
 #include "driver/secs_transaction.h"
 #include "host/message_checks.h"
 #include "host/stream1_handlers.h"
@@ -14,10 +15,8 @@ namespace kest {
 
 namespace {
 
-constexpr std::int32_t kHostOffline = 3;
-
 // {MDLN, SOFTREV}, as S1F2 and S1F14 carry them.
-SecsItem ModelAndRevision(KestServer& control) {
+SecsItem ModelAndRevision(GemContext& control) {
     return build::L(ItemFromText(enmItemFormat::FormatAscii, control.GemVar("EquipmentModel")),
                     ItemFromText(enmItemFormat::FormatAscii, control.GemVar("SoftwareRevision")));
 }
@@ -27,26 +26,22 @@ void Answer(SecsTransaction& trans, SecsItem body) {
     trans.Reply();
 }
 
-std::int32_t ControlState(KestServer& control) {
-    return Variant(control.GemVar("ControlState")).ToInt32();
-}
-
 // ONLACK: 0 accepted (from host off-line), 1 not allowed, 2 already on-line.
-std::uint8_t OnlineAcknowledge(std::int32_t control_state) {
-    if (control_state == 4 || control_state == 5) return 2;
-    if (control_state == kHostOffline) return 0;
+std::uint8_t OnlineAcknowledge(GemStateModel& state) {
+    if (state.Online()) return 2;
+    if (state.Control() == GEM_CONTROLSTATE::HOST_OFFLINE) return 0;
     return 1;
 }
 
 }  // namespace
 
-void ReplyS1F1(KestServer& control, const std::shared_ptr<SecsTransaction>& trans) {
+void ReplyS1F1(GemContext& control, const std::shared_ptr<SecsTransaction>& trans) {
     if (!RequireBodyCount(control, *trans, 0)) return;
     if (trans->ReplyExpected()) Answer(*trans, ModelAndRevision(control));
     control.FireEvent(KestEvent("GEMEstabComm", "CommEstablished"));
 }
 
-void ReplyS1F13(KestServer& control, const std::shared_ptr<SecsTransaction>& trans) {
+void ReplyS1F13(GemContext& control, const std::shared_ptr<SecsTransaction>& trans) {
     if (!RequireBodyCount(control, *trans, 1)) return;
     const SecsItem& request = trans->Primary().Item(1);
     // A host sends S1F13 as L,0; anything but a list is not an S1F13 at all.
@@ -62,17 +57,17 @@ void ReplyS1F13(KestServer& control, const std::shared_ptr<SecsTransaction>& tra
     control.FireEvent(KestEvent("GEMEstabComm", "CommEstablished"));
 }
 
-void ReplyS1F15(KestServer& control, const std::shared_ptr<SecsTransaction>& trans) {
+void ReplyS1F15(GemContext& control, const std::shared_ptr<SecsTransaction>& trans) {
     if (!RequireBodyCount(control, *trans, 0)) return;
     if (trans->ReplyExpected()) Answer(*trans, build::B({0}));
-    if (ControlState(control) != kHostOffline) {
+    if (control.State().Control() != GEM_CONTROLSTATE::HOST_OFFLINE) {
         control.FireEvent(KestEvent("GEMControl", "RequestOffline"));
     }
 }
 
-void ReplyS1F17(KestServer& control, const std::shared_ptr<SecsTransaction>& trans) {
+void ReplyS1F17(GemContext& control, const std::shared_ptr<SecsTransaction>& trans) {
     if (!RequireBodyCount(control, *trans, 0)) return;
-    const std::uint8_t onlack = OnlineAcknowledge(ControlState(control));
+    const std::uint8_t onlack = OnlineAcknowledge(control.State());
     if (trans->ReplyExpected()) Answer(*trans, build::B({onlack}));
     if (onlack == 0) control.FireEvent(KestEvent("GEMControl", "RequestOnline"));
 }

@@ -3,7 +3,7 @@
 #include <optional>
 #include <utility>
 
-#include "control/kest_server.h"
+#include "core/gem_context.h"
 #include "driver/secs_transaction.h"
 #include "gemdb/gemdb.h"
 #include "host/message_checks.h"
@@ -32,7 +32,7 @@ std::optional<FoundVariable> FindVariable(GEMDB& db, std::uint32_t id) {
 }
 
 // The SVID list of an S1F3 or S1F11, or nothing after S9F7 was sent for a malformed one.
-std::optional<std::vector<std::uint32_t>> ReadSvids(KestServer& control,
+std::optional<std::vector<std::uint32_t>> ReadSvids(GemContext& control,
                                                     const SecsTransaction& trans) {
     if (!RequireBodyCount(control, trans, 1)) return {};
     auto svids = ReadU4Ids(trans.Primary().Item(1));
@@ -40,12 +40,12 @@ std::optional<std::vector<std::uint32_t>> ReadSvids(KestServer& control,
     return svids;
 }
 
-SecsItem StatusValue(KestServer& control, std::uint32_t svid) {
+SecsItem StatusValue(GemContext& control, std::uint32_t svid) {
     auto found = FindVariable(control.Db(), svid);
     return found ? VariableValueItem(control, found->record, found->gem) : SecsItem();
 }
 
-void AppendEveryStatusValue(KestServer& control, SecsItem& values) {
+void AppendEveryStatusValue(GemContext& control, SecsItem& values) {
     GEMDB& db = control.Db();
     std::vector<KestRecVariable> gem_variables = db.VariableGetAll(true);
     // Without GEM variables the reply stays empty, user variables included.
@@ -68,7 +68,7 @@ SecsItem NameEntry(const KestRecVariable& record, bool status_only) {
 
 }  // namespace
 
-void ReplyS1F3(KestServer& control, const std::shared_ptr<SecsTransaction>& trans) {
+void ReplyS1F3(GemContext& control, const std::shared_ptr<SecsTransaction>& trans) {
     auto svids = ReadSvids(control, *trans);
     if (!svids || !trans->ReplyExpected()) return;
     SecsItem values;
@@ -79,7 +79,7 @@ void ReplyS1F3(KestServer& control, const std::shared_ptr<SecsTransaction>& tran
     trans->Reply();
 }
 
-void ReplyS1F11(KestServer& control, const std::shared_ptr<SecsTransaction>& trans) {
+void ReplyS1F11(GemContext& control, const std::shared_ptr<SecsTransaction>& trans) {
     auto svids = ReadSvids(control, *trans);
     if (!svids || !trans->ReplyExpected()) return;
     const bool status_only = control.Setting("S1F11SupportSV") == "TRUE";

@@ -1,7 +1,7 @@
 #include "host/stream2_commands.h"
 
 #include "base/text.h"
-#include "control/kest_server.h"
+#include "core/gem_context.h"
 #include "driver/secs_transaction.h"
 #include "host/message_checks.h"
 #include "host/stream9_senders.h"
@@ -34,7 +34,7 @@ Fault ReadPair(const SecsItem& pair, std::string& name, const SecsItem*& value) 
     return Fault::None;
 }
 
-std::shared_ptr<KestCommand> NewCommand(KestServer& control,
+std::shared_ptr<KestCommand> NewCommand(GemContext& control,
                                         const std::shared_ptr<SecsTransaction>& trans) {
     auto command = std::make_shared<KestCommand>(control.NewTID());
     command->SetTransaction(trans);
@@ -42,13 +42,13 @@ std::shared_ptr<KestCommand> NewCommand(KestServer& control,
     return command;
 }
 
-bool Refuse(KestServer& control, const SecsTransaction& trans, Fault fault) {
+bool Refuse(GemContext& control, const SecsTransaction& trans, Fault fault) {
     if (fault == Fault::S9F7) SendS9F7(control, trans);
     if (fault == Fault::S9F11) SendS9F11(control, trans);
     return fault != Fault::None;
 }
 
-void Raise(KestServer& control, const std::shared_ptr<KestCommand>& command) {
+void Raise(GemContext& control, const std::shared_ptr<KestCommand>& command) {
     control.AddCommand(command);
     control.FireCommand(*command);
 }
@@ -109,14 +109,14 @@ Fault ReadS2F49(const SecsItem& body, KestCommand& command) {
 
 }  // namespace
 
-void ReplyS2F41(KestServer& control, const std::shared_ptr<SecsTransaction>& trans) {
+void ReplyS2F41(GemContext& control, const std::shared_ptr<SecsTransaction>& trans) {
     if (!RequireBodyCount(control, *trans, 1)) return;
     auto command = NewCommand(control, trans);
     if (Refuse(control, *trans, ReadS2F41(trans->Primary().Item(1), *command))) return;
     Raise(control, command);
 }
 
-void ReplyS2F49(KestServer& control, const std::shared_ptr<SecsTransaction>& trans) {
+void ReplyS2F49(GemContext& control, const std::shared_ptr<SecsTransaction>& trans) {
     if (!RequireBodyCount(control, *trans, 1)) return;
     auto command = NewCommand(control, trans);
     if (Refuse(control, *trans, ReadS2F49(trans->Primary().Item(1), *command))) return;

@@ -1,6 +1,7 @@
 #include "host/stream6_handlers.h"
 
-#include "control/kest_server.h"
+#include "core/gem_context.h"
+#include "core/state_model.h"
 #include "driver/secs_transaction.h"
 #include "gemdb/gemdb.h"
 #include "host/message_checks.h"
@@ -18,7 +19,7 @@ std::optional<std::int64_t> SingleValue(const SecsItem& item, enmItemFormat form
     return item.Value().ToInt64();
 }
 
-SecsItem ReportValues(KestServer& control, std::int32_t rptid) {
+SecsItem ReportValues(GemContext& control, std::int32_t rptid) {
     SecsItem values;
     for (std::int32_t vid : control.Db().EvtRptGetVarList(rptid)) {
         values.AddItem(VariableValueItem(control, vid));
@@ -32,22 +33,23 @@ void Answer(const std::shared_ptr<SecsTransaction>& trans, SecsItem body) {
     trans->Reply();
 }
 
-void EndSpooling(KestServer& control) {
-    control.SetGemVar("SpoolUnloadSubstate", "5");
-    control.SetGemVar("SpoolLoadSubstate", "6");
-    control.SetGemVar("SpoolState", "2");
+void EndSpooling(GemContext& control) {
+    GemStateModel& state = control.State();
+    state.SetSpoolUnload(GEM_SPOOLSTATE::SPOOL_NO_OUTPUT);
+    state.SetSpoolLoad(GEM_SPOOLSTATE::SPOOL_NOT_FULL);
+    state.SetSpool(GEM_SPOOLSTATE::SPOOL_INACTIVE);
     control.ReportEvent("GemSpoolingDeactivated");
 }
 
-void Purge(KestServer& control) {
-    control.SetGemVar("SpoolUnloadSubstate", "3");
+void Purge(GemContext& control) {
+    control.State().SetSpoolUnload(GEM_SPOOLSTATE::SPOOL_PURGE);
     control.SpoolList().clear();
     EndSpooling(control);
 }
 
-void Transmit(KestServer& control) {
+void Transmit(GemContext& control) {
     SpoolQueue& spool = control.SpoolList();
-    control.SetGemVar("SpoolUnloadSubstate", "4");
+    control.State().SetSpoolUnload(GEM_SPOOLSTATE::SPOOL_TRANSMIT);
     std::int32_t limit = Variant(control.GemVar("MaxSpoolTransmit")).ToInt32();
     std::size_t batch = limit > 0 && static_cast<std::size_t>(limit) < spool.size()
                             ? static_cast<std::size_t>(limit)
@@ -61,13 +63,14 @@ void Transmit(KestServer& control) {
     if (spool.empty()) {
         EndSpooling(control);
     } else {
-        control.SetGemVar("SpoolUnloadSubstate", "5");  // the rest waits for the next request
+        // The rest waits for the next request.
+        control.State().SetSpoolUnload(GEM_SPOOLSTATE::SPOOL_NO_OUTPUT);
     }
 }
 
 }  // namespace
 
-void ReplyS6F15(KestServer& control, const std::shared_ptr<SecsTransaction>& trans) {
+void ReplyS6F15(GemContext& control, const std::shared_ptr<SecsTransaction>& trans) {
     if (!RequireBodyCount(control, *trans, 1)) return;
     auto ceid = SingleValue(trans->Primary().Item(1), enmItemFormat::FormatU4);
     if (!ceid) {
@@ -81,7 +84,7 @@ void ReplyS6F15(KestServer& control, const std::shared_ptr<SecsTransaction>& tra
     Answer(trans, build::L(build::U4(1), build::U4(*ceid), std::move(reports)));
 }
 
-void ReplyS6F19(KestServer& control, const std::shared_ptr<SecsTransaction>& trans) {
+void ReplyS6F19(GemContext& control, const std::shared_ptr<SecsTransaction>& trans) {
     if (!RequireBodyCount(control, *trans, 1)) return;
     auto rptid = SingleValue(trans->Primary().Item(1), enmItemFormat::FormatU4);
     if (!rptid) {
@@ -91,7 +94,7 @@ void ReplyS6F19(KestServer& control, const std::shared_ptr<SecsTransaction>& tra
     Answer(trans, ReportValues(control, static_cast<std::int32_t>(*rptid)));
 }
 
-void ReplyS6F23(KestServer& control, const std::shared_ptr<SecsTransaction>& trans) {
+void ReplyS6F23(GemContext& control, const std::shared_ptr<SecsTransaction>& trans) {
     if (!RequireBodyCount(control, *trans, 1)) return;
     auto rsdc = SingleValue(trans->Primary().Item(1), enmItemFormat::FormatU1);
     if (!rsdc) {
@@ -100,8 +103,8 @@ void ReplyS6F23(KestServer& control, const std::shared_ptr<SecsTransaction>& tra
     }
     auto rsda = [&](std::uint8_t code) { Answer(trans, build::B({code})); };
     if (*rsdc != 0 && *rsdc != 1) return rsda(1);
-    if (control.GemVar("SpoolState") != "1") return rsda(2);
-    if (control.GemVar("SpoolUnloadSubstate") != "5") return rsda(1);
+    if (control.State().Spool() != GEM_SPOOLSTATE::SPOOL_ACTIVE) return rsda(2);
+    if (control.State().SpoolUnload() != GEM_SPOOLSTATE::SPOOL_NO_OUTPUT) return rsda(1);
     if (*rsdc == 1) {
         rsda(0);
         Purge(control);

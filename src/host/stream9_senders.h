@@ -4,7 +4,7 @@
 
 namespace kest {
 
-class KestServer;
+class GemContext;
 class SecsTransaction;
 
 // The stream 9 errors the equipment answers a faulty host primary with. Each sends one B item
@@ -14,24 +14,24 @@ class SecsTransaction;
 // while building is reported through the error trap as "EDPrimaryIn:SendS9F<n>".
 
 /// S9F1 unrecognized device ID.
-bool SendS9F1(KestServer& control, std::int32_t device_id, std::int32_t stream,
+bool SendS9F1(GemContext& control, std::int32_t device_id, std::int32_t stream,
               std::int32_t function);
 /// S9F3 unrecognized stream type.
-bool SendS9F3(KestServer& control, std::int32_t device_id, std::int32_t stream,
+bool SendS9F3(GemContext& control, std::int32_t device_id, std::int32_t stream,
               std::int32_t function);
 /// S9F5 unrecognized function type.
-bool SendS9F5(KestServer& control, std::int32_t device_id, std::int32_t stream,
+bool SendS9F5(GemContext& control, std::int32_t device_id, std::int32_t stream,
               std::int32_t function);
 /// S9F7 illegal data.
-bool SendS9F7(KestServer& control, std::int32_t device_id, std::int32_t stream,
+bool SendS9F7(GemContext& control, std::int32_t device_id, std::int32_t stream,
               std::int32_t function);
 /// S9F11 data too long.
-bool SendS9F11(KestServer& control, std::int32_t device_id, std::int32_t stream,
+bool SendS9F11(GemContext& control, std::int32_t device_id, std::int32_t stream,
                std::int32_t function);
 
 /// S9F7 about the primary of `trans` (its device ID, stream and function).
-bool SendS9F7(KestServer& control, const SecsTransaction& trans);
+bool SendS9F7(GemContext& control, const SecsTransaction& trans);
 /// S9F11 about the primary of `trans`.
-bool SendS9F11(KestServer& control, const SecsTransaction& trans);
+bool SendS9F11(GemContext& control, const SecsTransaction& trans);
 
 }  // namespace kest

@@ -28,7 +28,7 @@ Subscription Notifier::Subscribe(KestListener listener) {
 }
 
 template <typename Member, typename Arg>
-void Notifier::Raise(Member member, Arg& arg) const {
+void Notifier::Raise(Member member, Arg& arg, const char* notification) const {
     // A snapshot: a listener may subscribe or unsubscribe from inside its callback.
     auto snapshot = *listeners_;
     for (const auto& listener : snapshot) {
@@ -41,25 +41,26 @@ void Notifier::Raise(Member member, Arg& arg) const {
         try {
             callback(arg);
         } catch (...) {
-            // The application's handler failed; the control carries on with the next listener.
+            // The application's handler failed: reported, and the next listener still hears it.
+            if (on_failure_) on_failure_(notification, DescribeCurrentException());
         }
     }
 }
 
 void Notifier::RaiseError(const KestError& error) const {
-    Raise(&KestListener::ErrorNotification, error);
+    Raise(&KestListener::ErrorNotification, error, "ErrorNotification");
 }
 
 void Notifier::RaiseMethod(const KestMethod& method) const {
-    Raise(&KestListener::MethodNotification, method);
+    Raise(&KestListener::MethodNotification, method, "MethodNotification");
 }
 
 void Notifier::RaiseEvent(const KestEvent& event) const {
-    Raise(&KestListener::EventNotification, event);
+    Raise(&KestListener::EventNotification, event, "EventNotification");
 }
 
 void Notifier::RaiseCommand(KestCommand& command) const {
-    Raise(&KestListener::CommandNotification, command);
+    Raise(&KestListener::CommandNotification, command, "CommandNotification");
 }
 
 }  // namespace kest

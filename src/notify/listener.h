@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "notify/error_trap.h"
 #include "notify/notifications.h"
 
 namespace kest {
@@ -32,6 +33,8 @@ class Subscription {
 
     /// Stops the notifications to this listener.
     void Cancel() noexcept;
+    /// True while the listener is subscribed.
+    bool Active() const noexcept { return !listener_.expired(); }
 
   private:
     std::weak_ptr<std::vector<std::shared_ptr<KestListener>>> list_;
@@ -39,9 +42,15 @@ class Subscription {
 };
 
 /// The four notifications, delivered to every subscribed listener in subscription order.
-/// A listener that throws does not stop the others and does not reach the control's caller.
+/// A listener that throws does not stop the others and does not reach the control's caller;
+/// its failure goes to the failure handler (the control's error trap).
 class Notifier {
   public:
+    /// Told of a listener that threw: the notification's name ("EventNotification") and the
+    /// exception, described as the error trap describes it.
+    using FailureHandler = std::function<void(const char* notification, const TrappedError&)>;
+    void OnListenerFailure(FailureHandler handler) { on_failure_ = std::move(handler); }
+
     /// Adds a listener; it hears notifications until the returned subscription ends.
     [[nodiscard]] Subscription Subscribe(KestListener listener);
 
@@ -55,8 +64,9 @@ class Notifier {
 
   private:
     template <typename Member, typename Arg>
-    void Raise(Member member, Arg& arg) const;
+    void Raise(Member member, Arg& arg, const char* notification) const;
 
+    FailureHandler on_failure_;
     std::shared_ptr<std::vector<std::shared_ptr<KestListener>>> listeners_ =
         std::make_shared<std::vector<std::shared_ptr<KestListener>>>();
 };

@@ -1,13 +1,13 @@
 #include "services/builders_stream1.h"
 
-#include "control/kest_server.h"
+#include "core/gem_context.h"
 #include "driver/secs_transaction.h"
 #include "secs/build.h"
 #include "services/gem_estab_comm.h"
 
 namespace kest {
 
-bool SECSTrans_S1F1(KestServer& control, std::int32_t tid) {
+bool SECSTrans_S1F1(GemContext& control, std::int32_t tid) {
     return RunTrapped(&control, "modSECS:SECSTrans_S1F1", [&] {
         auto trans = control.VortelToolOCX().CreateTransaction("S1F1");
         trans->SetReplyExpected(true);
@@ -16,7 +16,7 @@ bool SECSTrans_S1F1(KestServer& control, std::int32_t tid) {
     });
 }
 
-bool SECSTrans_S1F13(KestServer& control, const GEMEstabComm& source, std::int32_t tid) {
+bool SECSTrans_S1F13(GemContext& control, const GEMEstabComm& source, std::int32_t tid) {
     return RunTrapped(&control, "modSECS:SECSTrans_S1F13", [&] {
         auto trans = control.VortelToolOCX().CreateTransaction("S1F13");
         // The body is fixed by the standard; build it whole rather than trust a dictionary's

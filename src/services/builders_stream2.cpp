@@ -1,11 +1,11 @@
 #include "services/builders_stream2.h"
 
-#include "control/kest_server.h"
+#include "core/gem_context.h"
 #include "driver/secs_transaction.h"
 
 namespace kest {
 
-bool SECSTrans_S2F17(KestServer& control, std::int32_t tid) {
+bool SECSTrans_S2F17(GemContext& control, std::int32_t tid) {
     return RunTrapped(&control, "modSECS:SECSTrans_S2F17", [&] {
         auto trans = control.VortelToolOCX().CreateTransaction("S2F17");
         trans->Primary().RootItem().Clear();  // header only, whatever the dictionary says

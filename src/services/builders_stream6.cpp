@@ -1,6 +1,6 @@
 #include "services/builders_stream6.h"
 
-#include "control/kest_server.h"
+#include "core/gem_context.h"
 #include "driver/secs_transaction.h"
 #include "gemdb/gemdb.h"
 #include "secs/build.h"
@@ -9,11 +9,11 @@
 
 namespace kest {
 
-bool WBitFrom(KestServer& control, const char* name) {
+bool WBitFrom(GemContext& control, const char* name) {
     return Variant(control.GemVar(name)).ToInt16() != 0;
 }
 
-bool SECSTrans_S6F11(KestServer& control, const GEMEventReport& service, std::int32_t tid) {
+bool SECSTrans_S6F11(GemContext& control, const GEMEventReport& service, std::int32_t tid) {
     return RunTrapped(&control, "modSECS:SECSTrans_S6F11", [&] {
         auto trans = control.VortelToolOCX().CreateTransaction("S6F11");
         trans->SetReplyExpected(WBitFrom(control, "WBITS6"));
@@ -36,7 +36,7 @@ bool SECSTrans_S6F11(KestServer& control, const GEMEventReport& service, std::in
     });
 }
 
-bool SECSTrans_S6F1(KestServer& control, const KestRecTrace& trace) {
+bool SECSTrans_S6F1(GemContext& control, const KestRecTrace& trace) {
     return RunTrapped(&control, "modSECS:SECSTrans_S6F1", [&] {
         auto trans = control.VortelToolOCX().CreateTransaction("S6F1");
         trans->SetReplyExpected(WBitFrom(control, "WBITS6"));

@@ -1,6 +1,6 @@
 #include "services/ed_action.h"
 
-#include "control/kest_server.h"
+#include "core/gem_context.h"
 #include "driver/secs_transaction.h"
 
 namespace kest {
@@ -8,7 +8,7 @@ namespace kest {
 EDAction::EDAction(std::int32_t tid, std::string object_name, std::string reply_name)
     : tid_(tid), object_name_(std::move(object_name)), reply_name_(std::move(reply_name)) {}
 
-void EDAction::SetParent(std::weak_ptr<KestServer> parent) {
+void EDAction::SetParent(std::weak_ptr<GemContext> parent) {
     parent_ = std::move(parent);
     if (auto control = Control()) timeout_ = control->GEMTimeout();
 }

@@ -5,12 +5,12 @@
 #include <memory>
 #include <string>
 
+#include "core/ied_action.h"
 #include "notify/notifications.h"
-#include "services/ied_action.h"
 
 namespace kest {
 
-class KestServer;
+class GemContext;
 
 /// The common life cycle of the equipment-initiated transaction classes: the transaction
 /// number and time-out, `Parent` (which copies the control's `GEMTimeout`), the reply check
@@ -24,7 +24,7 @@ class EDAction : public IEDAction {
     EDAction(std::int32_t tid, std::string object_name, std::string reply_name);
 
     /// Stores the control and copies its `GEMTimeout` into `Timeout`.
-    void SetParent(std::weak_ptr<KestServer> parent);
+    void SetParent(std::weak_ptr<GemContext> parent);
 
     std::int32_t Timeout() const override { return timeout_; }
     void SetTimeout(std::int32_t seconds) override { timeout_ = seconds; }
@@ -46,7 +46,7 @@ class EDAction : public IEDAction {
     virtual void OnFailure(std::int32_t code) = 0;
 
     /// The control, or null when it went away.
-    std::shared_ptr<KestServer> Control() const { return parent_.lock(); }
+    std::shared_ptr<GemContext> Control() const { return parent_.lock(); }
     /// A method notification carrying this transaction's TID.
     KestMethod NewMethod(const std::string& service_name, const std::string& method_name) const;
     /// Hands `method` to the control's `ReplyMethod`.
@@ -57,7 +57,7 @@ class EDAction : public IEDAction {
     void Trapped(const char* member, const std::function<void()>& body) const;
 
   private:
-    std::weak_ptr<KestServer> parent_;
+    std::weak_ptr<GemContext> parent_;
     std::int32_t tid_;
     std::int32_t timeout_ = 0;
     std::string object_name_;

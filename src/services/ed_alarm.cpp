@@ -1,6 +1,6 @@
 #include "services/ed_alarm.h"
 
-#include "control/kest_server.h"
+#include "core/gem_context.h"
 #include "driver/secs_transaction.h"
 #include "gemdb/gemdb.h"
 #include "secs/build.h"
@@ -9,7 +9,7 @@
 
 namespace kest {
 
-bool SECSTrans_S5F1(KestServer& control, const GEMAlarm& alarm, std::int32_t tid) {
+bool SECSTrans_S5F1(GemContext& control, const GEMAlarm& alarm, std::int32_t tid) {
     return RunTrapped(&control, "modSECS:SECSTrans_S5F1", [&] {
         auto trans = control.VortelToolOCX().CreateTransaction("S5F1");
         trans->SetReplyExpected(WBitFrom(control, "WBITS5"));

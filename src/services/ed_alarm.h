@@ -31,6 +31,6 @@ class EDAlarm final : public EDAction {
 
 /// Builds S5F1 from `alarm` (L,3 {B ALCD 128 or 0, U4 ALID, A ALTX}), W-bit from "WBITS5",
 /// tag `tid`, and sends it through `SendSECSTrans`. Returns whether it was handed over.
-bool SECSTrans_S5F1(KestServer& control, const GEMAlarm& alarm, std::int32_t tid);
+bool SECSTrans_S5F1(GemContext& control, const GEMAlarm& alarm, std::int32_t tid);
 
 }  // namespace kest

@@ -1,6 +1,6 @@
 #include "services/ed_clock.h"
 
-#include "control/kest_server.h"
+#include "core/gem_context.h"
 #include "driver/secs_transaction.h"
 #include "services/builders_stream2.h"
 

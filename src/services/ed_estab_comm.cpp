@@ -1,6 +1,6 @@
 #include "services/ed_estab_comm.h"
 
-#include "control/kest_server.h"
+#include "core/gem_context.h"
 #include "driver/secs_transaction.h"
 #include "services/builders_stream1.h"
 #include "services/gem_estab_comm.h"

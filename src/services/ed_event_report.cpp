@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "base/error.h"
-#include "control/kest_server.h"
+#include "core/gem_context.h"
 #include "driver/secs_transaction.h"
 #include "services/builders_stream6.h"
 #include "services/gem_event_report.h"
@@ -30,7 +30,7 @@ void EDEventReport::SetSource(std::shared_ptr<GEMEventReport> source) {
     });
 }
 
-void EDEventReport::AppendHandOverLog(KestServer& control) const {
+void EDEventReport::AppendHandOverLog(GemContext& control) const {
     // Every hand-over is also noted in Log/Log.txt for the equipment software.
     auto file = control.AppDirectory() / "Log" / "Log.txt";
     std::FILE* f = std::fopen(file.c_str(), "ab");

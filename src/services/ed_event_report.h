@@ -24,7 +24,7 @@ class EDEventReport final : public EDAction {
     void OnReply(SecsTransaction& trans) override;
     void OnFailure(std::int32_t code) override;
     void ReportAck(const Variant& ackc6) const;
-    void AppendHandOverLog(KestServer& control) const;
+    void AppendHandOverLog(GemContext& control) const;
 
     std::shared_ptr<GEMEventReport> source_;
 };

@@ -1,7 +1,7 @@
 #include "services/gem_alarm.h"
 
 #include "base/text.h"
-#include "control/kest_server.h"
+#include "core/gem_context.h"
 #include "gemdb/gemdb.h"
 #include "services/ed_alarm.h"
 #include "services/gem_event_report.h"
@@ -42,7 +42,7 @@ bool GEMAlarm::SetAlarmByName(const std::string& name, bool alcd, const std::str
     });
 }
 
-bool GEMAlarm::Report(KestServer& control, const KestRecAlarm& record, bool alcd,
+bool GEMAlarm::Report(GemContext& control, const KestRecAlarm& record, bool alcd,
                       const std::string& altx, const char* method) {
     if (!record.Enable()) {
         control.TriggerError(std::string("GEMAlarm:") + method, 4003,
@@ -60,7 +60,11 @@ bool GEMAlarm::Report(KestServer& control, const KestRecAlarm& record, bool alcd
     control.AddEDAction(action);  // before sending (see GEMEventReport::Start)
     action->SetSource(shared_from_this());
     std::int32_t ceid = alcd ? record.SetCEID() : record.ClearCEID();
-    if (ceid >= 1) control.GEMEventReport()->SendEventRptByCEID(ceid);
+    if (ceid >= 1) {
+        auto report = std::make_shared<GEMEventReport>();
+        report->SetParent(control.weak_from_this());
+        report->SendEventRptByCEID(ceid);
+    }
     return true;
 }
 

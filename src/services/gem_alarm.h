@@ -6,7 +6,7 @@
 
 namespace kest {
 
-class KestServer;
+class GemContext;
 class KestRecAlarm;
 
 /// Alarm reporting: sets or clears an alarm with S5F1, records its state in the database, and
@@ -14,7 +14,7 @@ class KestRecAlarm;
 class GEMAlarm : public std::enable_shared_from_this<GEMAlarm> {
   public:
     /// Attaches the control (the control's factory member does it).
-    void SetParent(std::weak_ptr<KestServer> parent) { parent_ = std::move(parent); }
+    void SetParent(std::weak_ptr<GemContext> parent) { parent_ = std::move(parent); }
 
     std::int32_t ALID() const noexcept { return alid_; }
     void SetALID(std::int32_t alid) noexcept { alid_ = alid; }
@@ -34,10 +34,10 @@ class GEMAlarm : public std::enable_shared_from_this<GEMAlarm> {
     bool SetAlarmByName(const std::string& name, bool alcd, const std::string& altx = "NULL");
 
   private:
-    bool Report(KestServer& control, const KestRecAlarm& record, bool alcd, const std::string& altx,
+    bool Report(GemContext& control, const KestRecAlarm& record, bool alcd, const std::string& altx,
                 const char* method);
 
-    std::weak_ptr<KestServer> parent_;
+    std::weak_ptr<GemContext> parent_;
     std::int32_t alid_ = 0;
     bool alcd_ = false;
     std::string altx_ = "NULL";

@@ -1,6 +1,6 @@
 #include "services/gem_clock.h"
 
-#include "control/kest_server.h"
+#include "core/gem_context.h"
 #include "services/ed_clock.h"
 
 namespace kest {

@@ -1,13 +1,13 @@
 #include "services/gem_estab_comm.h"
 
 #include "base/text.h"
-#include "control/kest_server.h"
+#include "core/gem_context.h"
+#include "core/state_model.h"
 #include "services/ed_estab_comm.h"
-#include "ui/frm_main.h"
 
 namespace kest {
 
-void GEMEstabComm::SetParent(std::weak_ptr<KestServer> parent) {
+void GEMEstabComm::SetParent(std::weak_ptr<GemContext> parent) {
     parent_ = std::move(parent);
     auto control = parent_.lock();
     if (!control) return;
@@ -39,21 +39,19 @@ bool GEMEstabComm::Connect(const std::string& MDLN, const std::string& SOFTREV) 
     });
 }
 
-void GEMEstabComm::TakeArguments(KestServer& control, const std::string& mdln,
+void GEMEstabComm::TakeArguments(GemContext& control, const std::string& mdln,
                                  const std::string& softrev) {
-    frmMain* window = control.FrmGEMTool();
     // A refused variable write is reported by the database; the request still goes out with
     // the values the application asked for.
     if (mdln != "NULL") {
         mdln_ = std::string(Trim(mdln));
         control.SetGemVar("EquipmentModel", mdln_);
-        if (window) window->Fields().EquipmentModel = mdln_;
     }
     if (softrev != "NULL") {
         softrev_ = std::string(Trim(softrev));
         control.SetGemVar("SoftwareRevision", softrev_);
-        if (window) window->Fields().SoftwareRevision = softrev_;
     }
+    control.State().Changed(StateAspect::Equipment);
 }
 
 }  // namespace kest

@@ -5,7 +5,7 @@
 
 namespace kest {
 
-class KestServer;
+class GemContext;
 
 /// Establish communication: sends S1F13 with the equipment's model and software revision and
 /// reports "CommEstablished" when the host's S1F14 comes back.
@@ -14,7 +14,7 @@ class GEMEstabComm : public std::enable_shared_from_this<GEMEstabComm> {
     /// Attaches the control (its factory member does it) and loads `MDLN` and `SOFTREV` from
     /// the GEM variables "EquipmentModel" and "SoftwareRevision". A database failure is reported
     /// through the error trap and leaves the properties as they were.
-    void SetParent(std::weak_ptr<KestServer> parent);
+    void SetParent(std::weak_ptr<GemContext> parent);
 
     /// The equipment model type sent as MDLN; "NULL" until set or loaded.
     const std::string& MDLN() const noexcept { return mdln_; }
@@ -30,9 +30,9 @@ class GEMEstabComm : public std::enable_shared_from_this<GEMEstabComm> {
     bool Connect(const std::string& MDLN = "NULL", const std::string& SOFTREV = "NULL");
 
   private:
-    void TakeArguments(KestServer& control, const std::string& mdln, const std::string& softrev);
+    void TakeArguments(GemContext& control, const std::string& mdln, const std::string& softrev);
 
-    std::weak_ptr<KestServer> parent_;
+    std::weak_ptr<GemContext> parent_;
     std::string mdln_ = "NULL";
     std::string softrev_ = "NULL";
 };

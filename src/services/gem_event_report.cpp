@@ -1,6 +1,6 @@
 #include "services/gem_event_report.h"
 
-#include "control/kest_server.h"
+#include "core/gem_context.h"
 #include "gemdb/gemdb.h"
 #include "services/ed_event_report.h"
 
@@ -74,7 +74,7 @@ bool GEMEventReport::SendEventRptByName(const std::string& name) {
     });
 }
 
-bool GEMEventReport::Start(KestServer& control, const char* method) {
+bool GEMEventReport::Start(GemContext& control, const char* method) {
     method_ = method;
     auto action = std::make_shared<EDEventReport>(control.NewTID());
     action->SetParent(control.weak_from_this());

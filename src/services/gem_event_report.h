@@ -6,14 +6,14 @@
 
 namespace kest {
 
-class KestServer;
+class GemContext;
 
 /// Collection event reports: checks the event against the database and sends S6F11 with the
 /// reports linked to it and the current values of their variables.
 class GEMEventReport : public std::enable_shared_from_this<GEMEventReport> {
   public:
     /// Attaches the control (the control's factory member does it).
-    void SetParent(std::weak_ptr<KestServer> parent) { parent_ = std::move(parent); }
+    void SetParent(std::weak_ptr<GemContext> parent) { parent_ = std::move(parent); }
 
     /// The event of the last request.
     std::int32_t CEID() const noexcept { return ceid_; }
@@ -31,9 +31,9 @@ class GEMEventReport : public std::enable_shared_from_this<GEMEventReport> {
     bool SendEventRptByName(const std::string& name);
 
   private:
-    bool Start(KestServer& control, const char* method);
+    bool Start(GemContext& control, const char* method);
 
-    std::weak_ptr<KestServer> parent_;
+    std::weak_ptr<GemContext> parent_;
     std::int32_t ceid_ = 0;
     std::string ceid_name_ = "NULL";
     std::string method_;

@@ -1,6 +1,6 @@
 #include "services/gem_heart_beat.h"
 
-#include "control/kest_server.h"
+#include "core/gem_context.h"
 #include "services/ed_heart_beat.h"
 
 namespace kest {

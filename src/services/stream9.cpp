@@ -1,10 +1,9 @@
 #include "services/stream9.h"
 
-#include "control/kest_server.h"
+#include "core/gem_context.h"
 #include "driver/secs_transaction.h"
 #include "notify/error_trap.h"
 #include "secs/build.h"
-#include "settings/secs_protocol.h"
 
 namespace kest {
 
@@ -25,18 +24,18 @@ std::array<std::uint8_t, 10> BuildMHEAD(std::int32_t device_id, std::int32_t str
     return mhead;
 }
 
-bool SECSTrans_S9F9(KestServer& control, std::int32_t stream, std::int32_t function) {
+bool SECSTrans_S9F9(GemContext& control, std::int32_t stream, std::int32_t function) {
     return RunTrapped(&control, "modSECS:SECSTrans_S9F9", [&] {
         auto trans = control.VortelToolOCX().CreateTransaction("S9F9");
         SecsItem& mhead = trans->Primary().Item(1);
         mhead.SetFormat(enmItemFormat::FormatBinary);
-        auto bytes = BuildMHEAD(control.Protocol().DeviceID(), stream, function);
+        auto bytes = BuildMHEAD(control.DeviceID(), stream, function);
         mhead.SetData(bytes);
         return control.SendSECSTrans(trans, "NULL");
     });
 }
 
-bool SECSTrans_S9F13(KestServer& control, const std::string& mexp, const std::string& edid) {
+bool SECSTrans_S9F13(GemContext& control, const std::string& mexp, const std::string& edid) {
     return RunTrapped(&control, "modSECS:SECSTrans_S9F13", [&] {
         auto trans = control.VortelToolOCX().CreateTransaction("S9F13");
         SecsItem& list = trans->Primary().Item(1);

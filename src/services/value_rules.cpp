@@ -1,7 +1,7 @@
 #include "services/value_rules.h"
 
 #include "base/text.h"
-#include "control/kest_server.h"
+#include "core/gem_context.h"
 #include "gemdb/gemdb.h"
 
 namespace kest {
@@ -20,10 +20,10 @@ SecsItem IdList(const std::vector<std::int32_t>& ids, SecsItem list = SecsItem()
     return list;
 }
 
-void FillChildren(KestServer& control, SecsItem& list, const KestRecVariable& parent,
+void FillChildren(GemContext& control, SecsItem& list, const KestRecVariable& parent,
                   std::set<std::int32_t>& visited);
 
-void AppendChild(KestServer& control, SecsItem& list, const KestRecVariable& child,
+void AppendChild(GemContext& control, SecsItem& list, const KestRecVariable& child,
                  std::set<std::int32_t>& visited) {
     enmItemFormat format = FormatOf(child);
     if (format == enmItemFormat::FormatList) {
@@ -39,7 +39,7 @@ void AppendChild(KestServer& control, SecsItem& list, const KestRecVariable& chi
     list.AddItem(ItemFromText(format, child.Value()));
 }
 
-void FillChildren(KestServer& control, SecsItem& list, const KestRecVariable& parent,
+void FillChildren(GemContext& control, SecsItem& list, const KestRecVariable& parent,
                   std::set<std::int32_t>& visited) {
     if (!visited.insert(parent.ID()).second) return;  // a cycle of parent keys
     GEMDB& db = control.Db();
@@ -59,12 +59,12 @@ SecsItem ItemFromText(enmItemFormat format, const std::string& text) {
     return item;
 }
 
-std::string ClockText(KestServer& control) {
+std::string ClockText(GemContext& control) {
     bool twelve = Variant(control.GemVar("TimeFormat")).ToInt16() == 0;
     return FormatLocal(control.GetClock()->Now(), twelve ? "yymmddhhnnss" : "yyyymmddhhnnss00");
 }
 
-SecsItem VariableValueItem(KestServer& control, std::int32_t vid) {
+SecsItem VariableValueItem(GemContext& control, std::int32_t vid) {
     GEMDB& db = control.Db();
     if (auto gem = db.VariableGetRecord(vid, true)) return VariableValueItem(control, *gem, true);
     if (auto custom = db.VariableGetRecord(vid, false)) {
@@ -73,7 +73,7 @@ SecsItem VariableValueItem(KestServer& control, std::int32_t vid) {
     return SecsItem();
 }
 
-SecsItem VariableValueItem(KestServer& control, const KestRecVariable& record, bool gem) {
+SecsItem VariableValueItem(GemContext& control, const KestRecVariable& record, bool gem) {
     if (record.ParentKey() != 0) return SecsItem();
     enmItemFormat format = FormatOf(record);
     const std::string& name = record.Name();
@@ -96,7 +96,7 @@ SecsItem VariableValueItem(KestServer& control, const KestRecVariable& record, b
     return list;
 }
 
-void AddListItem(KestServer& control, SecsItem& list, const KestRecVariable& parent) {
+void AddListItem(GemContext& control, SecsItem& list, const KestRecVariable& parent) {
     std::set<std::int32_t> visited;
     FillChildren(control, list, parent, visited);
 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "base/text.h"
-#include "control/kest_server.h"
+#include "core/gem_context.h"
 #include "settings/secs_protocol.h"
 #include "settings/serial_ports.h"
 
@@ -88,8 +88,10 @@ void CopyFields(const frmGEMProtocolFields& f, SECSProtocol& p) {
 
 }  // namespace
 
-frmGEMProtocol::frmGEMProtocol(std::weak_ptr<KestServer> parent, std::filesystem::path dev_root)
-    : parent_(std::move(parent)), dev_root_(std::move(dev_root)) {}
+frmGEMProtocol::frmGEMProtocol(std::weak_ptr<GemContext> parent,
+                               std::shared_ptr<SECSProtocol> protocol,
+                               std::filesystem::path dev_root)
+    : parent_(std::move(parent)), protocol_(std::move(protocol)), dev_root_(std::move(dev_root)) {}
 
 bool frmGEMProtocol::Load() {
     auto control = parent_.lock();
@@ -101,7 +103,7 @@ bool frmGEMProtocol::Load() {
             control->Boxes().MessageBox("Unable to query registery for serial ports!",
                                         BoxKind::Warning);
         }
-        frmGEMProtocolFields fields = FieldsOf(control->Protocol());
+        frmGEMProtocolFields fields = FieldsOf(*protocol_);
         fields.OpenAtStartUp = control->Setting("PortOpenAtStartUp") == "TRUE";
         fields_ = std::move(fields);
         return true;
@@ -120,7 +122,7 @@ bool frmGEMProtocol::Save() {
         control->SetSetting("PortOpenAtStartUp", fields_.OpenAtStartUp ? "TRUE" : "FALSE");
         if (auto failure = CheckPortFields(fields_)) return warn(*failure);
 
-        SECSProtocol& protocol = control->Protocol();
+        SECSProtocol& protocol = *protocol_;
         CopyFields(fields_, protocol);
         if (!protocol.SaveSetting()) return false;  // reported by SaveSetting
         control->Boxes().MessageBox("SECS Protocol setting updated!", BoxKind::Information);

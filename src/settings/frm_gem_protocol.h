@@ -9,7 +9,8 @@
 
 namespace kest {
 
-class KestServer;
+class GemContext;
+class SECSProtocol;
 
 /// The protocol settings dialog, headless: its fields, the lists it offers, and its load and
 /// save. Boxes go to the control's box sink; failures are reported through the error trap with
@@ -19,9 +20,10 @@ class KestServer;
 /// and the remote pair (connected to) in active mode.
 class frmGEMProtocol {
   public:
-    /// A dialog of the control `parent`; serial devices are looked for under `dev_root`.
-    explicit frmGEMProtocol(std::weak_ptr<KestServer> parent,
-                            std::filesystem::path dev_root = "/dev");
+    /// A dialog of the control `parent` on its settings `protocol`; serial devices are looked
+    /// for under `dev_root`.
+    frmGEMProtocol(std::weak_ptr<GemContext> parent, std::shared_ptr<SECSProtocol> protocol,
+                   std::filesystem::path dev_root = "/dev");
 
     /// Fills the lists and the fields from `SECSProtocol` and the setting "PortOpenAtStartUp".
     /// A device directory that cannot be read shows "Unable to query registery for serial
@@ -47,7 +49,8 @@ class frmGEMProtocol {
     bool SECSIFieldsEnabled() const noexcept { return !UsesHSMSFields(fields_.PortType); }
 
   private:
-    std::weak_ptr<KestServer> parent_;
+    std::weak_ptr<GemContext> parent_;
+    std::shared_ptr<SECSProtocol> protocol_;
     std::filesystem::path dev_root_;
     frmGEMProtocolFields fields_;
     std::vector<std::string> serial_ports_;

@@ -2,20 +2,20 @@
 
 #include <filesystem>
 
-#include "control/kest_server.h"
+#include "core/gem_context.h"
 #include "gemdb/gemdb.h"
 
 namespace kest {
 
 namespace {
 
-std::string Default(KestServer& control, const char* row) {
+std::string Default(GemContext& control, const char* row) {
     return control.Db().SettingGetField(row, FLDID_SETTING::SET_DEFAULTVAL).ToText();
 }
 
 // A saved file setting as the driver takes it: a relative path belongs to the application
 // directory (not to wherever the process was started), and "NULL" is no file at all.
-std::string DefaultPath(KestServer& control, const char* row) {
+std::string DefaultPath(GemContext& control, const char* row) {
     std::string text = Default(control, row);
     if (text.empty() || text == "NULL") return "";
     std::filesystem::path path(text);
@@ -24,7 +24,7 @@ std::string DefaultPath(KestServer& control, const char* row) {
 
 }  // namespace
 
-void SECSInitialize::SetParent(std::weak_ptr<KestServer> parent) {
+void SECSInitialize::SetParent(std::weak_ptr<GemContext> parent) {
     parent_ = std::move(parent);
     auto control = parent_.lock();
     if (!control) return;

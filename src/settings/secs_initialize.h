@@ -7,7 +7,7 @@
 
 namespace kest {
 
-class KestServer;
+class GemContext;
 
 /// The initialization settings: the message dictionary, the driver's log locations and the
 /// enable-all flags, kept in the settings rows "SECSDictionaryFile", "SECSLogFile",
@@ -19,7 +19,7 @@ class SECSInitialize {
     /// Attaches the control: loads the three file settings from their saved defaults into the
     /// driver (a relative path taken from the application directory, "NULL" as none), clears
     /// the set-alarm marks, and takes the two flags from their saved defaults.
-    void SetParent(std::weak_ptr<KestServer> parent);
+    void SetParent(std::weak_ptr<GemContext> parent);
 
     /// The row "AlarmEnableAll" is "TRUE"; setting writes "TRUE" or "FALSE".
     bool AlarmEnableAll() const;
@@ -42,7 +42,7 @@ class SECSInitialize {
     Variant LoadXMLDictionary();
 
   private:
-    std::weak_ptr<KestServer> parent_;
+    std::weak_ptr<GemContext> parent_;
 };
 
 }  // namespace kest

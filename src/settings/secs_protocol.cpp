@@ -1,7 +1,9 @@
 #include "settings/secs_protocol.h"
 
+#include "driver/vortel_tool.h"
+
 #include "base/text.h"
-#include "control/kest_server.h"
+#include "core/gem_context.h"
 #include "gemdb/gemdb.h"
 
 namespace kest {
@@ -97,7 +99,7 @@ const std::vector<SECSProtocol::Row>& SECSProtocol::Rows() {
     return rows;
 }
 
-void SECSProtocol::SetParent(std::weak_ptr<KestServer> parent) {
+void SECSProtocol::SetParent(std::weak_ptr<GemContext> parent) {
     parent_ = std::move(parent);
     auto control = parent_.lock();
     if (!control) return;
@@ -176,6 +178,13 @@ Variant SECSProtocol::ClosePort() {
         control->VortelToolOCX().ClosePort();
         return Variant(true);
     });
+}
+
+std::uint16_t SECSProtocol::ListeningPort() const {
+    auto control = parent_.lock();
+    if (!control) return 0;
+    auto* driver = dynamic_cast<VortelTool*>(&control->VortelToolOCX());
+    return driver ? driver->ListeningPort() : 0;
 }
 
 }  // namespace kest

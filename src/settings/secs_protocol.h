@@ -10,7 +10,7 @@
 
 namespace kest {
 
-class KestServer;
+class GemContext;
 
 /// The protocol settings of the link to the host: port type, addresses, device ID and the SEMI
 /// timers. Each property has a settings row of the same name; `OpenPort` hands them to the
@@ -21,7 +21,7 @@ class SECSProtocol {
 
     /// Attaches the control: copies the saved default of "PortOpened" into its value and loads
     /// every property from the saved default of its row.
-    void SetParent(std::weak_ptr<KestServer> parent);
+    void SetParent(std::weak_ptr<GemContext> parent);
 
     enmBaudRate BaudRate() const noexcept { return baud_rate_; }
     void SetBaudRate(enmBaudRate value) noexcept { baud_rate_ = value; }
@@ -69,12 +69,14 @@ class SECSProtocol {
     Variant OpenPort();
     /// Closes the driver's port.
     Variant ClosePort();
+    /// The TCP port a passive connection listens on (useful with `LocalIPPort` 0), else 0.
+    std::uint16_t ListeningPort() const;
 
   private:
     struct Row;
     static const std::vector<Row>& Rows();
 
-    std::weak_ptr<KestServer> parent_;
+    std::weak_ptr<GemContext> parent_;
     enmBaudRate baud_rate_ = enmBaudRate::BaudRate9600;
     enmPortType port_type_ = enmPortType::PortTypeHSMS;
     std::int32_t retry_limit_ = 3;

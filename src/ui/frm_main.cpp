@@ -1,12 +1,10 @@
 // The operator window's life cycle, the operator's switches and the establish timer.
 #include "ui/frm_main.h"
 
-#include "control/kest_server.h"
+#include "core/establish_timer.h"
+#include "core/gem_context.h"
+#include "core/state_model.h"
 #include "notify/error_trap.h"
-#include "settings/secs_protocol.h"
-#include "ui/communication_state.h"
-#include "ui/control_state.h"
-#include "ui/establish_timer.h"
 #include "ui/status_areas.h"
 
 namespace kest {
@@ -14,7 +12,7 @@ namespace kest {
 frmMain::frmMain() = default;
 frmMain::~frmMain() = default;
 
-void frmMain::Trapped(const char* procedure, const std::function<void(KestServer&)>& body) {
+void frmMain::Trapped(const char* procedure, const std::function<void(GemContext&)>& body) {
     // A handler may end up unloading this window (an application listener that stops the
     // tool); it stays alive until the handler returns.
     auto self = weak_from_this().lock();
@@ -25,43 +23,36 @@ void frmMain::Trapped(const char* procedure, const std::function<void(KestServer
 
 void frmMain::Load() {
     admin_mode_ = false;
-    Record("Load");
-    Trapped("Form_Load", [&](KestServer& control) {
-        StartStateModel(control);
-        communication_->Start();
-        control_state_->Start();
-        timer_->MarkSecond();
+    Trapped("Form_Load", [&](GemContext& control) {
+        loaded_ = true;
+        Observe(control);
         RefreshEveryArea(control);
-        if (control.Setting("PortOpenAtStartUp") == "TRUE") control.Protocol().OpenPort();
+        if (control.Setting("PortOpenAtStartUp") == "TRUE") control.OpenPort();
         ShowConnection(control, fields_);
         control.FireEvent(KestEvent("KestTool", "Load"));
     });
 }
 
-void frmMain::StartStateModel(KestServer& control) {
+void frmMain::Observe(GemContext& control) {
     // A notification already under way when the window goes away must not reach it.
     std::weak_ptr<int> alive = alive_;
+    watch_ = control.State().Watch([this, alive](StateAspect aspect) {
+        if (alive.expired()) return;
+        Trapped("moGEMServer_EventNotification",
+                [&](GemContext& context) { OnStateMoved(context, aspect); });
+    });
+    // The machines first, then the window's own listener: it shows what they made of a
+    // notification.
+    control.State().Attach();
     subscription_ = control.Subscribe(KestListener{
-        .MethodNotification =
-            [this, alive](const KestMethod& m) {
-                if (!alive.expired()) moGEMServer_MethodNotification(m);
-            },
         .EventNotification =
             [this, alive](const KestEvent& e) {
                 if (!alive.expired()) moGEMServer_EventNotification(e);
             },
     });
-    timer_ = std::make_unique<EstablishTimer>(control.GetClock(), [this] {
-        Trapped("tmrEstablishComm_Timer", [&](KestServer&) {
-            if (communication_) communication_->TimerExpired();
-        });
-    });
-    if (control.RunsTimers()) timer_->RunOn(control.Executor());
-    communication_ = std::make_unique<CommunicationState>(parent_, fields_, *timer_);
-    control_state_ = std::make_unique<ControlState>(parent_, fields_);
 }
 
-void frmMain::RefreshEveryArea(KestServer& control) {
+void frmMain::RefreshEveryArea(GemContext& control) {
     // The administrator and settings areas belong to the settings tabs.
     ShowSpoolStatus(control, fields_);
     fields_.EnabledEvents = ListEnabledEvents(control);
@@ -75,23 +66,23 @@ void frmMain::RefreshEveryArea(KestServer& control) {
 void frmMain::Unload() {
     auto self = weak_from_this().lock();  // the control may drop its reference meanwhile
     visible_ = false;
-    Record("Unload");
-    if (timer_) timer_->Stop();
-    Trapped("Form_Unload", [&](KestServer& control) {
-        if (control.Setting("PortOpened") == "TRUE") control.Protocol().ClosePort();
+    Trapped("Form_Unload", [&](GemContext& control) {
+        if (!loaded_) return;
+        control.State().StopEstablishing();
+        if (control.Setting("PortOpened") == "TRUE") control.ClosePort();
         control.FireEvent(KestEvent("KestTool", "Unload"));
-        if (control.FrmGEMTool() == this) control.ResetGEMTool();
     });
+    if (on_unload_) on_unload_(*this);
     subscription_.Cancel();
-    control_state_.reset();
-    communication_.reset();
-    timer_.reset();
+    if (auto control = GetParent(); control && loaded_) control->State().Detach();
+    watch_.reset();
+    loaded_ = false;
     parent_.reset();
 }
 
 bool frmMain::Close() {
     bool closed = false;
-    Trapped("Form_QueryUnload", [&](KestServer& control) {
+    Trapped("Form_QueryUnload", [&](GemContext& control) {
         if (!admin_mode_) {
             control.Boxes().MessageBox("You only allow to exit in Administrator Mode!",
                                        BoxKind::Warning);
@@ -106,60 +97,50 @@ bool frmMain::Close() {
 void frmMain::Show(bool modal) {
     visible_ = true;
     modal_ = modal;
-    Record(modal ? "Show modal" : "Show modeless");
 }
 
 void frmMain::Hide() {
     visible_ = false;
-    Record("Hide");
 }
 
 void frmMain::EnableCommunication() {
-    Trapped("EnableCommunication", [&](KestServer&) {
-        if (communication_) communication_->Enable();
-    });
+    Trapped("EnableCommunication", [&](GemContext& c) { c.State().EnableCommunication(); });
 }
 
 void frmMain::DisableCommunication() {
-    Trapped("DisableCommunication", [&](KestServer&) {
-        if (communication_) communication_->Disable();
-    });
+    Trapped("DisableCommunication", [&](GemContext& c) { c.State().DisableCommunication(); });
 }
 
 void frmMain::GoOffline() {
-    Trapped("GoOffline", [&](KestServer&) {
-        if (control_state_) control_state_->SelectOffline();
-    });
+    Trapped("GoOffline", [&](GemContext& c) { c.State().SelectOffline(); });
 }
 
 void frmMain::GoOnline() {
-    Trapped("GoOnline", [&](KestServer&) {
-        if (control_state_) control_state_->SelectOnline();
-    });
+    Trapped("GoOnline", [&](GemContext& c) { c.State().SelectOnline(); });
 }
 
 void frmMain::GoLocal() {
-    Trapped("GoLocal", [&](KestServer&) {
-        if (control_state_) control_state_->SelectLocal();
-    });
+    Trapped("GoLocal", [&](GemContext& c) { c.State().SelectLocal(); });
 }
 
 void frmMain::GoRemote() {
-    Trapped("GoRemote", [&](KestServer&) {
-        if (control_state_) control_state_->SelectRemote();
-    });
+    Trapped("GoRemote", [&](GemContext& c) { c.State().SelectRemote(); });
 }
 
 void frmMain::EstablishTick() {
-    if (timer_) timer_->Tick();
+    if (auto control = GetParent(); control && loaded_) control->State().EstablishTick();
 }
 
 bool frmMain::EstablishTimerRunning() const noexcept {
-    return timer_ && timer_->Running();
+    auto control = GetParent();
+    const EstablishTimer* timer = control && loaded_ ? control->State().Timer() : nullptr;
+    return timer && timer->Running();
 }
 
 std::int32_t frmMain::EstablishCountdown() const noexcept {
-    return timer_ ? timer_->Countdown() : 0;
+    auto control = GetParent();
+    const EstablishTimer* timer = control && loaded_ ? control->State().Timer() : nullptr;
+    return timer ? timer->Countdown() : 0;
 }
 
 }  // namespace kest

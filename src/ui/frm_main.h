@@ -12,35 +12,37 @@
 
 namespace kest {
 
-class KestServer;
-class EstablishTimer;
-class CommunicationState;
-class ControlState;
+class GemContext;
+enum class StateAspect;
 
-/// The operator window, headless: everything the window does, without a screen. It runs the
-/// GEM communication and control state machines from the control's notifications, the
-/// operator's switches and its establish-communication timer, and keeps the texts it shows in
-/// `Fields()`. A view (the web console) shows those; message boxes go to the control's box sink.
+/// The operator window, headless: everything the window does, without a screen. It starts the
+/// GEM state machines at its load and stops them at its unload, hands the operator's switches
+/// to them, observes the state model and the control's notifications, and keeps the texts it
+/// shows in `Fields()`. A view shows those; message boxes go to the control's box sink.
 ///
 /// Every handler runs under the control's error trap with the source "frmMain:<procedure>".
-class frmMain : public std::enable_shared_from_this<frmMain> {
+class frmMain final : public std::enable_shared_from_this<frmMain> {
   public:
     frmMain();
-    virtual ~frmMain();
+    ~frmMain();
     frmMain(const frmMain&) = delete;
     frmMain& operator=(const frmMain&) = delete;
 
     /// The control it belongs to.
-    void SetParent(std::weak_ptr<KestServer> parent) { parent_ = std::move(parent); }
-    std::shared_ptr<KestServer> GetParent() const { return parent_.lock(); }
+    void SetParent(std::weak_ptr<GemContext> parent) { parent_ = std::move(parent); }
+    std::shared_ptr<GemContext> GetParent() const { return parent_.lock(); }
+    /// Called when the window unloads, so its owner forgets it.
+    void SetOnUnload(std::function<void(const frmMain&)> on_unload) {
+        on_unload_ = std::move(on_unload);
+    }
 
-    /// Start-up: listens to the control, sets the initial communication and control states
-    /// (no event), refreshes every area, opens the port when "PortOpenAtStartUp" is "TRUE",
-    /// shows the connection and raises ("KestTool", "Load").
-    virtual void Load();
+    /// Start-up: starts the state machines, which set the initial communication and control
+    /// states (no event), refreshes every area, opens the port when "PortOpenAtStartUp" is
+    /// "TRUE", shows the connection and raises ("KestTool", "Load").
+    void Load();
     /// Stops the establish timer, closes the port when "PortOpened" is "TRUE", raises
-    /// ("KestTool", "Unload"), lets the control forget the window and stops listening.
-    virtual void Unload();
+    /// ("KestTool", "Unload"), lets the control forget the window and stops the machines.
+    void Unload();
     /// The operator closes the window: refused with the box "You only allow to exit in
     /// Administrator Mode!" unless `AdminMode`; otherwise unloads. Returns whether it unloaded.
     bool Close();
@@ -76,67 +78,54 @@ class frmMain : public std::enable_shared_from_this<frmMain> {
     /// The establish-communication countdown (below 0 on the next working tick: S1F13).
     std::int32_t EstablishCountdown() const noexcept;
 
-    // --- Notification handlers (subscribed at load) ----------------------------------------
-
-    /// Follows the control's events: port connect and loss, host requests, time-outs, state
-    /// changes of the communication, control and spool variables, traces.
+    /// Follows the control's events for what it shows: the connection, host requests,
+    /// traces and time-outs.
     void moGEMServer_EventNotification(const KestEvent& event);
-    /// Follows the outcomes of S1F13 ("Connect") and S1F1 ("AreYouThere").
-    void moGEMServer_MethodNotification(const KestMethod& method);
 
     // --- The areas `RefreshGEMTool` refreshes, in its order ---------------------------------
 
-    virtual void RefreshAdminMode();
-    virtual void RefreshAllSetting();
+    void RefreshAdminMode();
+    void RefreshAllSetting();
     /// Communication, control, process and equipment texts.
-    virtual void RefreshAllStatus();
+    void RefreshAllStatus();
     /// The spool state, its substates and counts.
-    virtual void RefreshSpoolStatus();
-    virtual void LoadEnabledEvent();
-    virtual void LoadEnabledAlarm();
-    virtual void LoadSetAlarm();
-    virtual void LoadTraceList();
-    virtual void LoadLimitList();
+    void RefreshSpoolStatus();
+    void LoadEnabledEvent();
+    void LoadEnabledAlarm();
+    void LoadSetAlarm();
+    void LoadTraceList();
+    void LoadLimitList();
 
     /// The displayed texts.
     frmMainFields& Fields() noexcept { return fields_; }
     const frmMainFields& Fields() const noexcept { return fields_; }
 
     // The message senders the control's Send_ members hand over to.
-    virtual void Send_Msg_To_Host(const std::string& text);
-    virtual bool Request_Download_Map(const std::string& file_name, const std::string& path);
-    virtual Variant UploadMapData(const std::string& file_name, const std::string& path);
-    virtual Variant SendFormattedProgram(const std::string& file_name, const std::string& path);
-    virtual Variant SendEventToHost(const std::string& ceid);
-
-    /// What the control asked the window to do, in order ("Load", "RefreshAllStatus", "Show
-    /// modal" ...); the window's own refreshes are not listed.
-    const std::vector<std::string>& Calls() const noexcept { return calls_; }
-
-  protected:
-    void Record(std::string call) { calls_.push_back(std::move(call)); }
+    void Send_Msg_To_Host(const std::string& text);
+    bool Request_Download_Map(const std::string& file_name, const std::string& path);
+    Variant UploadMapData(const std::string& file_name, const std::string& path);
+    Variant SendFormattedProgram(const std::string& file_name, const std::string& path);
+    Variant SendEventToHost(const std::string& ceid);
 
   private:
-    void Trapped(const char* procedure, const std::function<void(KestServer&)>& body);
-    void StartStateModel(KestServer& control);
-    void RefreshEveryArea(KestServer& control);
-    void OnProtocolEvent(KestServer& control, const KestEvent& event);
-    void OnStateChanged(KestServer& control, const KestEvent& event);
+    void Trapped(const char* procedure, const std::function<void(GemContext&)>& body);
+    void Observe(GemContext& control);
+    void OnStateMoved(GemContext& control, StateAspect aspect);
+    void RefreshEveryArea(GemContext& control);
     void OnTimeout(const KestEvent& event);
     void AddResult(std::string line);
 
-    std::weak_ptr<KestServer> parent_;
+    std::weak_ptr<GemContext> parent_;
     frmMainFields fields_;
     bool admin_mode_ = false;
     bool visible_ = false;
     bool modal_ = false;
-    std::vector<std::string> calls_;
+    bool loaded_ = false;
+    std::function<void(const frmMain&)> on_unload_;
 
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
     Subscription subscription_;
-    std::unique_ptr<EstablishTimer> timer_;
-    std::unique_ptr<CommunicationState> communication_;
-    std::unique_ptr<ControlState> control_state_;
+    std::shared_ptr<void> watch_;
 };
 
 }  // namespace kest

@@ -1,79 +1,68 @@
 // The areas the control refreshes through `RefreshGEMTool`, and the message senders the
 // control's Send_ members hand over to.
-#include "control/kest_server.h"
+#include "core/gem_context.h"
 #include "ui/frm_main.h"
 #include "ui/status_areas.h"
 
 namespace kest {
 
 void frmMain::RefreshAdminMode() {
-    Record("RefreshAdminMode");
+    // The administrator area has no fields of its own yet.
 }
 
 void frmMain::RefreshAllSetting() {
-    Record("RefreshAllSetting");
+    // The settings tabs read their fields when they open.
 }
 
 void frmMain::RefreshAllStatus() {
-    Record("RefreshAllStatus");
-    Trapped("RefreshAllStatus", [&](KestServer& control) { ShowAllStatus(control, fields_); });
+    Trapped("RefreshAllStatus", [&](GemContext& control) { ShowAllStatus(control, fields_); });
 }
 
 void frmMain::RefreshSpoolStatus() {
-    Record("RefreshSpoolStatus");
-    Trapped("RefreshSpoolStatus", [&](KestServer& control) { ShowSpoolStatus(control, fields_); });
+    Trapped("RefreshSpoolStatus", [&](GemContext& control) { ShowSpoolStatus(control, fields_); });
 }
 
 void frmMain::LoadEnabledEvent() {
-    Record("LoadEnabledEvent");
     Trapped("LoadEnabledEvent",
-            [&](KestServer& control) { fields_.EnabledEvents = ListEnabledEvents(control); });
+            [&](GemContext& control) { fields_.EnabledEvents = ListEnabledEvents(control); });
 }
 
 void frmMain::LoadEnabledAlarm() {
-    Record("LoadEnabledAlarm");
     Trapped("LoadEnabledAlarm",
-            [&](KestServer& control) { fields_.EnabledAlarms = ListEnabledAlarms(control); });
+            [&](GemContext& control) { fields_.EnabledAlarms = ListEnabledAlarms(control); });
 }
 
 void frmMain::LoadSetAlarm() {
-    Record("LoadSetAlarm");
     Trapped("LoadSetAlarm",
-            [&](KestServer& control) { fields_.SetAlarms = ListSetAlarms(control); });
+            [&](GemContext& control) { fields_.SetAlarms = ListSetAlarms(control); });
 }
 
 void frmMain::LoadTraceList() {
-    Record("LoadTraceList");
-    Trapped("LoadTraceList", [&](KestServer& control) { fields_.Traces = ListTraces(control); });
+    Trapped("LoadTraceList", [&](GemContext& control) { fields_.Traces = ListTraces(control); });
 }
 
 void frmMain::LoadLimitList() {
-    Record("LoadLimitList");
-    Trapped("LoadLimitList", [&](KestServer& control) { fields_.Limits = ListLimits(control); });
+    Trapped("LoadLimitList", [&](GemContext& control) { fields_.Limits = ListLimits(control); });
 }
 
-void frmMain::Send_Msg_To_Host(const std::string& text) {
-    Record("Send_Msg_To_Host " + text);
+void frmMain::Send_Msg_To_Host(const std::string&) {
+    // Terminal messages to the host are not offered by this window yet.
 }
 
-bool frmMain::Request_Download_Map(const std::string& file_name, const std::string& path) {
-    Record("Request_Download_Map " + file_name + " " + path);
-    return false;
+bool frmMain::Request_Download_Map(const std::string&, const std::string&) {
+    return false;  // not offered by this window yet
 }
 
-Variant frmMain::UploadMapData(const std::string& file_name, const std::string& path) {
-    Record("UploadMapData " + file_name + " " + path);
-    return {};
+Variant frmMain::UploadMapData(const std::string&, const std::string&) {
+    return {};  // not offered by this window yet
 }
 
-Variant frmMain::SendFormattedProgram(const std::string& file_name, const std::string& path) {
-    Record("SendFormattedProgram " + file_name + " " + path);
-    return {};
+Variant frmMain::SendFormattedProgram(const std::string&, const std::string&) {
+    return {};  // not offered by this window yet
 }
 
-Variant frmMain::SendEventToHost(const std::string& ceid) {
-    Record("SendEventToHost " + ceid);
-    return {};
+Variant frmMain::SendEventToHost(const std::string&) {
+    return {};  // not offered by this window yet
 }
 
 }  // namespace kest

@@ -1,6 +1,6 @@
 #include "ui/status_areas.h"
 
-#include "control/kest_server.h"
+#include "core/gem_context.h"
 #include "gemdb/gemdb.h"
 #include "ui/status_texts.h"
 
@@ -9,7 +9,7 @@ namespace kest {
 namespace {
 
 // A state variable as a number; -1 (no state) when it holds no number.
-std::int32_t StateOf(const KestServer& control, const char* name) {
+std::int32_t StateOf(const GemContext& control, const char* name) {
     return StateNumber(control.GemVar(name)).value_or(-1);
 }
 
@@ -20,9 +20,13 @@ std::string Shown(std::string text) {
 
 }  // namespace
 
-void ShowAllStatus(KestServer& control, frmMainFields& fields) {
+void ShowAllStatus(GemContext& control, frmMainFields& fields) {
     fields.CommState = CommStateText(StateOf(control, "CommState"));
     fields.ControlState = ControlStateText(StateOf(control, "ControlState"));
+    ShowEquipment(control, fields);
+}
+
+void ShowEquipment(GemContext& control, frmMainFields& fields) {
     fields.ProcessState = Shown(control.GemVar("ProcessState"));
     fields.PreviousProcessState = Shown(control.GemVar("PreviousProcessState"));
     fields.PPExecName = Shown(control.GemVar("PPExecName"));
@@ -33,7 +37,7 @@ void ShowAllStatus(KestServer& control, frmMainFields& fields) {
     fields.SoftwareRevision = Shown(control.GemVar("SoftwareRevision"));
 }
 
-void ShowSpoolStatus(KestServer& control, frmMainFields& fields) {
+void ShowSpoolStatus(GemContext& control, frmMainFields& fields) {
     fields.SpoolState = SpoolStateText(StateOf(control, "SpoolState"));
     fields.SpoolLoadSubstate = SpoolLoadText(StateOf(control, "SpoolLoadSubstate"));
     fields.SpoolUnloadSubstate = SpoolUnloadText(StateOf(control, "SpoolUnloadSubstate"));
@@ -41,14 +45,14 @@ void ShowSpoolStatus(KestServer& control, frmMainFields& fields) {
     fields.SpoolCountTotal = Shown(control.GemVar("SpoolCountTotal"));
 }
 
-void ShowConnection(KestServer& control, frmMainFields& fields) {
+void ShowConnection(GemContext& control, frmMainFields& fields) {
     bool opened = control.Setting("PortOpened") == "TRUE";
     fields.Connection = opened ? "CONNECT" : "DISCONNECT";
     fields.OpenPortEnabled = !opened;
     fields.ClosePortEnabled = opened;
 }
 
-std::vector<EnabledEventRow> ListEnabledEvents(KestServer& control) {
+std::vector<EnabledEventRow> ListEnabledEvents(GemContext& control) {
     GEMDB& db = control.Db();
     std::vector<EnabledEventRow> rows;
     for (bool gem : {true, false}) {
@@ -60,7 +64,7 @@ std::vector<EnabledEventRow> ListEnabledEvents(KestServer& control) {
     return rows;
 }
 
-std::vector<EnabledAlarmRow> ListEnabledAlarms(KestServer& control) {
+std::vector<EnabledAlarmRow> ListEnabledAlarms(GemContext& control) {
     GEMDB& db = control.Db();
     std::vector<EnabledAlarmRow> rows;
     for (std::int32_t id : db.AlarmGetEnabled(true)) {
@@ -71,7 +75,7 @@ std::vector<EnabledAlarmRow> ListEnabledAlarms(KestServer& control) {
     return rows;
 }
 
-std::vector<SetAlarmRow> ListSetAlarms(KestServer& control) {
+std::vector<SetAlarmRow> ListSetAlarms(GemContext& control) {
     GEMDB& db = control.Db();
     std::vector<SetAlarmRow> rows;
     for (std::int32_t id : db.AlarmGetSet()) {
@@ -81,7 +85,7 @@ std::vector<SetAlarmRow> ListSetAlarms(KestServer& control) {
     return rows;
 }
 
-std::vector<TraceRow> ListTraces(KestServer& control) {
+std::vector<TraceRow> ListTraces(GemContext& control) {
     std::vector<TraceRow> rows;
     for (const KestRecTrace& trace : control.TraceList()) {
         rows.push_back({trace.TRID, DsperText(trace.Period), trace.TOTSMP, trace.REPGSZ,
@@ -90,7 +94,7 @@ std::vector<TraceRow> ListTraces(KestServer& control) {
     return rows;
 }
 
-std::vector<LimitRow> ListLimits(KestServer& control) {
+std::vector<LimitRow> ListLimits(GemContext& control) {
     GEMDB& db = control.Db();
     std::vector<LimitRow> rows;
     for (std::int32_t vid : db.LimitGetAllVID()) {

@@ -6,14 +6,6 @@
 
 namespace kest {
 
-std::optional<std::int32_t> StateNumber(std::string_view text) {
-    std::optional<NumericText> number = ParseNumeric(text);
-    if (!number || !number->integral || !number->magnitude_exact) return std::nullopt;
-    if (number->magnitude > 2147483647U) return std::nullopt;
-    auto magnitude = static_cast<std::int32_t>(number->magnitude);
-    return number->negative ? -magnitude : magnitude;
-}
-
 std::string CommStateText(std::int32_t comm_state) {
     return comm_state == 2 ? "Communicating" : "Not Communicating";
 }

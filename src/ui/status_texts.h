@@ -6,10 +6,9 @@
 #include <string_view>
 #include <vector>
 
-namespace kest {
+#include "core/state_model.h"  // StateNumber
 
-/// A state variable's stored text as a number; nothing when it is not a whole number.
-std::optional<std::int32_t> StateNumber(std::string_view text);
+namespace kest {
 
 /// The communication field: "Communicating" for `GEM_COMMSTATE` 2, else "Not Communicating".
 std::string CommStateText(std::int32_t comm_state);

@@ -20,7 +20,7 @@ TEST(Creation, WithoutADatabaseOnlyTheBoxIsShown) {
     EXPECT_TRUE(h.errors.empty());
     EXPECT_EQ(h.server->SECSProtocol(), nullptr);
     EXPECT_EQ(h.server->SECSInitialize(), nullptr);
-    EXPECT_EQ(h.server->Actions().Size(), 0u);
+    EXPECT_EQ(h.core->Actions().Size(), 0u);
     // Every later call fails into its error trap.
     EXPECT_FALSE(h.server->UpdatePPEXECName("P1"));
     ASSERT_EQ(h.errors.size(), 1u);
@@ -37,24 +37,24 @@ TEST(Creation, InitialisesStateSettingsAndLists) {
     EXPECT_EQ(h.GemVar("SpoolUnloadSubstate"), "5");
     EXPECT_EQ(h.GemVar("SpoolLoadSubstate"), "6");
     EXPECT_EQ(h.GemVar("SpoolCountTotal"), "0");
-    ASSERT_EQ(h.server->Actions().Size(), 1u);
-    EXPECT_NE(h.server->Actions().Find("EDPrimaryIn"), nullptr);
+    ASSERT_EQ(h.core->Actions().Size(), 1u);
+    EXPECT_NE(h.core->Actions().Find("EDPrimaryIn"), nullptr);
     // The settings objects carry the fixed start values.
-    EXPECT_EQ(h.server->Setting("SECSDictionaryFile"), (h.dir / "Default.xml").string());
-    EXPECT_EQ(h.server->Setting("SECSLogFile"), (h.dir / "Log" / "SECSII.log").string());
-    EXPECT_EQ(h.server->Setting("SECSILogPath"), (h.dir / "Log").string());
-    EXPECT_EQ(h.server->Setting("AlarmEnableAll"), "TRUE");
-    EXPECT_EQ(h.server->Setting("EventEnableAll"), "TRUE");
+    EXPECT_EQ(h.core->Setting("SECSDictionaryFile"), (h.dir / "Default.xml").string());
+    EXPECT_EQ(h.core->Setting("SECSLogFile"), (h.dir / "Log" / "SECSII.log").string());
+    EXPECT_EQ(h.core->Setting("SECSILogPath"), (h.dir / "Log").string());
+    EXPECT_EQ(h.core->Setting("AlarmEnableAll"), "TRUE");
+    EXPECT_EQ(h.core->Setting("EventEnableAll"), "TRUE");
     EXPECT_EQ(h.driver->load_dictionary_calls, 1);
     EXPECT_EQ(h.driver->DictionaryFile(), (h.dir / "Default.xml").string());
     // Trace timer elements 1 to 4 exist, idle; 0 and 5 do not.
     for (int i = 1; i <= 4; ++i) {
-        ASSERT_NE(h.server->TraceTime(i), nullptr);
-        EXPECT_FALSE(h.server->TraceTime(i)->Enabled);
-        EXPECT_EQ(h.server->TraceTime(i)->Interval, 0);
+        ASSERT_NE(h.core->TraceTime(i), nullptr);
+        EXPECT_FALSE(h.core->TraceTime(i)->Enabled);
+        EXPECT_EQ(h.core->TraceTime(i)->Interval, 0);
     }
-    EXPECT_EQ(h.server->TraceTime(0), nullptr);
-    EXPECT_EQ(h.server->TraceTime(5), nullptr);
+    EXPECT_EQ(h.core->TraceTime(0), nullptr);
+    EXPECT_EQ(h.core->TraceTime(5), nullptr);
 }
 
 TEST(Creation, TheServiceLogCarriesTheBanners) {
@@ -64,6 +64,7 @@ TEST(Creation, TheServiceLogCarriesTheBanners) {
         log = h.dir / "Log" / "KestTool_2026-12-05.log";
         EXPECT_NE(ReadFile(log).find("************KestServer Started************"),
                   std::string::npos);
+        h.core.reset();
         h.server.reset();
         std::string text = ReadFile(log);
         EXPECT_NE(text.find("************KestServer Stopped************"), std::string::npos);
@@ -92,8 +93,8 @@ TEST(Creation, RuntimeTablesAreResetAtStart) {
         options.boxes = h.boxes;
         options.run_timers = false;
         auto second = KestServer::Create(h.io.get_executor(), h.dir, options);
-        EXPECT_TRUE(second->Db().LimitGetAllVID().empty());
-        auto row = second->Db().SFGetRecord(6, 11);
+        EXPECT_TRUE(second->GEMDB()->LimitGetAllVID().empty());
+        auto row = second->GEMDB()->SFGetRecord(6, 11);
         ASSERT_TRUE(row.has_value());
     }
 }
@@ -108,21 +109,22 @@ TEST(Window, MembersNeedAStartedTool) {
     EXPECT_EQ(h.errors[0].ErrSource, "KestServer:ShowGEMTool");
 }
 
-TEST(Window, RefreshRunsTheAreasInOrderOnlyWhenVisible) {
+TEST(Window, RefreshRebuildsTheAreasOnlyWhenVisible) {
     ControlHarness h;
     h.SetGemVar("ConfigSpool", 0);  // no spool activation (and spool refresh) at start-up
     ASSERT_TRUE(h.server->StartGEMTool());
-    frmMain* window = h.server->FrmGEMTool();
+    frmMain* window = h.core->FrmGEMTool();
     ASSERT_NE(window, nullptr);
+    // Changed behind the window's back: only a refresh of a visible window shows it.
+    ASSERT_TRUE(h.Db().LimitAddAttr({4, 7, "90", "10", 1}));
+    ASSERT_TRUE(h.Db().VariableSetField("PPExecName", FLDID_VARIABLE::VAR_VAL, "R-9", true));
     EXPECT_TRUE(h.server->RefreshGEMTool());  // hidden: nothing refreshed
-    EXPECT_EQ(window->Calls(), (std::vector<std::string>{"Load"}));
+    EXPECT_TRUE(window->Fields().Limits.empty());
     EXPECT_TRUE(h.server->ShowGEMTool(true));
+    EXPECT_TRUE(window->Modal());
     EXPECT_FALSE(window->AdminMode());
-    EXPECT_EQ(window->Calls(),
-              (std::vector<std::string>{
-                  "Load", "Show modal", "RefreshAdminMode", "RefreshAllSetting", "RefreshAllStatus",
-                  "RefreshSpoolStatus", "LoadEnabledEvent", "LoadEnabledAlarm", "LoadSetAlarm",
-                  "LoadTraceList", "LoadLimitList"}));
+    EXPECT_EQ(window->Fields().Limits.size(), 1u);
+    EXPECT_EQ(window->Fields().PPExecName, "R-9");
     EXPECT_TRUE(h.server->HideGEMTool());
     EXPECT_FALSE(window->Visible());
 }
@@ -131,13 +133,13 @@ TEST(Window, ASecondStartReplacesTheWindow) {
     ControlHarness h({.start_tool = true});
     h.server->ShowGEMTool(false);
     const int opened = h.driver->open_calls;
-    h.server->SetSetting("PortOpenAtStartUp", "FALSE");
+    h.core->SetSetting("PortOpenAtStartUp", "FALSE");
     EXPECT_TRUE(h.server->StartGEMTool());
-    ASSERT_NE(h.server->FrmGEMTool(), nullptr);
-    EXPECT_EQ(h.server->FrmGEMTool()->Calls(), (std::vector<std::string>{"Load"}));
-    EXPECT_EQ(h.driver->open_calls, opened);  // the port state is unchanged
+    ASSERT_NE(h.core->FrmGEMTool(), nullptr);
+    EXPECT_FALSE(h.core->FrmGEMTool()->Visible());  // a new window, not the one shown
+    EXPECT_EQ(h.driver->open_calls, opened);        // the port state is unchanged
     EXPECT_TRUE(h.server->StopGEMTool());
-    EXPECT_EQ(h.server->FrmGEMTool(), nullptr);
+    EXPECT_EQ(h.core->FrmGEMTool(), nullptr);
 }
 
 }  // namespace

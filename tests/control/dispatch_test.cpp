@@ -25,14 +25,14 @@ TEST(SendSECSTrans, ChecksPortThenCommunicationThenControlState) {
     ControlHarness h;
     NoSpooling(h);
     h.Communicating();
-    h.server->SetSetting("PortOpened", "FALSE");
-    EXPECT_FALSE(h.server->SendSECSTrans(S6F11(h), "NULL"));
-    h.server->SetSetting("PortOpened", "TRUE");
+    h.core->SetSetting("PortOpened", "FALSE");
+    EXPECT_FALSE(h.core->SendSECSTrans(S6F11(h), "NULL"));
+    h.core->SetSetting("PortOpened", "TRUE");
     h.SetGemVar("CommState", 1);
-    EXPECT_FALSE(h.server->SendSECSTrans(S6F11(h), "NULL"));
+    EXPECT_FALSE(h.core->SendSECSTrans(S6F11(h), "NULL"));
     h.SetGemVar("CommState", 2);
     h.SetGemVar("ControlState", 1);
-    EXPECT_FALSE(h.server->SendSECSTrans(S6F11(h), "NULL"));
+    EXPECT_FALSE(h.core->SendSECSTrans(S6F11(h), "NULL"));
     EXPECT_TRUE(h.driver->sent.empty());
     ASSERT_EQ(h.ErrorCodes(), (std::vector<int>{4019, 4020, 4021}));
     EXPECT_EQ(h.errors[0].ErrText, "Invalid port connect state to perform this task.");
@@ -49,10 +49,10 @@ TEST(SendSECSTrans, OfflineLetsOnlyTheStateAndSpoolEventsThrough) {
     for (const char* name :
          {"GemControlStateLOCAL", "GemControlStateREMOTE", "GemControlStateOFFLINE",
           "GemSpoolingActivated", "GemSpoolTransmitFailure", "GemSpoolingDeactivated"}) {
-        EXPECT_TRUE(h.server->SendSECSTrans(S6F11(h), name)) << name;
+        EXPECT_TRUE(h.core->SendSECSTrans(S6F11(h), name)) << name;
     }
-    EXPECT_FALSE(h.server->SendSECSTrans(S6F11(h), "GemProcessStateChange"));
-    EXPECT_FALSE(h.server->SendSECSTrans(S6F11(h), "NULL"));
+    EXPECT_FALSE(h.core->SendSECSTrans(S6F11(h), "GemProcessStateChange"));
+    EXPECT_FALSE(h.core->SendSECSTrans(S6F11(h), "NULL"));
     EXPECT_EQ(h.driver->sent.size(), 6u);
     EXPECT_EQ(h.ErrorCodes(), (std::vector<int>{4021, 4021}));
 }
@@ -62,7 +62,7 @@ TEST(SendSECSTrans, RemembersTheAlarmOfAnS5F1EvenWhenRefused) {
     auto trans = h.driver->CreateTransaction("S5F1");
     trans->Primary().RootItem().Clear();
     trans->Primary().RootItem().AddItem(L(B({128}), U4(42), A("Overheat")));
-    EXPECT_FALSE(h.server->SendSECSTrans(trans, "NULL"));
+    EXPECT_FALSE(h.core->SendSECSTrans(trans, "NULL"));
     EXPECT_TRUE(h.server->AlarmSet());
     EXPECT_EQ(h.server->LatestAlarmID(), "42");
     EXPECT_EQ(h.server->LatestAlarmText(), "Overheat");
@@ -73,13 +73,13 @@ TEST(DriverEvents, ConnectAndDisconnectReachSettingsEventsAndEveryAction) {
     NoSpooling(h);
     auto a = std::make_shared<RecordingAction>(11, 150);
     auto b = std::make_shared<RecordingAction>(12, 150);
-    h.server->AddEDAction(a);
-    h.server->AddEDAction(b);
+    h.core->AddEDAction(a);
+    h.core->AddEDAction(b);
     h.ClearRecords();  // creation reports the spool states
     h.driver->RaiseConnect();
-    EXPECT_EQ(h.server->Setting("PortOpened"), "TRUE");
+    EXPECT_EQ(h.core->Setting("PortOpened"), "TRUE");
     h.driver->RaiseDisconnect(3024, "network error");
-    EXPECT_EQ(h.server->Setting("PortOpened"), "FALSE");
+    EXPECT_EQ(h.core->Setting("PortOpened"), "FALSE");
     ASSERT_EQ(h.EventNames(),
               (std::vector<std::string>{"SECSProtocol/Connect", "SECSProtocol/Disconnect"}));
     EXPECT_EQ(h.events[1].Output("ErrorCode").ToInt32(), 3024);
@@ -93,7 +93,7 @@ TEST(DriverEvents, ConnectAndDisconnectReachSettingsEventsAndEveryAction) {
 TEST(DriverEvents, MessagesInErrorReachNobody) {
     ControlHarness h;
     auto a = std::make_shared<RecordingAction>(11, 150);
-    h.server->AddEDAction(a);
+    h.core->AddEDAction(a);
     h.driver->InjectPrimary(SecsMessage(1, 3, true), 0, 2016);
     auto sent = S6F11(h);
     sent->SetTag(11);
@@ -114,16 +114,16 @@ TEST(DriverEvents, CommunicationFailuresDropToNotCommunicating) {
         ControlHarness h({.start_tool = true});
         h.Communicating();
         h.ClearRecords();  // what the window's start-up reported
-        h.server->FrmGEMTool()->Fields().CommState = "Communicating";
+        h.core->FrmGEMTool()->Fields().CommState = "Communicating";
         auto a = std::make_shared<RecordingAction>(11, 150);
-        h.server->AddEDAction(a);
+        h.core->AddEDAction(a);
         h.driver->RaiseError(code, "timer", 77);
         ASSERT_FALSE(h.errors.empty());
         EXPECT_EQ(h.errors[0].ErrSource, "KestServer:VortelTool1_Error");
         EXPECT_EQ(h.errors[0].ErrCode, code);
         EXPECT_EQ(h.errors[0].ErrLine, 77);
         EXPECT_EQ(h.GemVar("CommState"), "1");
-        EXPECT_EQ(h.server->FrmGEMTool()->Fields().CommState, "Not Communicating");
+        EXPECT_EQ(h.core->FrmGEMTool()->Fields().CommState, "Not Communicating");
         EXPECT_EQ(a->calls, (std::vector<std::string>{"SecsError " + std::to_string(code)}));
     }
 }
@@ -152,7 +152,7 @@ TEST(DriverEvents, AnS9F9ThatCannotBeSentIsReported) {
     ControlHarness h;
     NoSpooling(h);
     h.Communicating();
-    h.server->SetSetting("PortOpened", "FALSE");
+    h.core->SetSetting("PortOpened", "FALSE");
     h.driver->RaiseError(2012, "no reply within T3: S1F1");
     EXPECT_EQ(h.ErrorCodes(), (std::vector<int>{2012, 4019, 6002, 4005}));
     EXPECT_EQ(h.errors[2].ErrText, "SECS [S9F9] message send failed.");
@@ -166,7 +166,7 @@ TEST(DriverEvents, AnAlarmThatDidNotReachTheHostTakesTheControlOffline) {
     auto trans = h.driver->CreateTransaction("S5F1");
     trans->Primary().RootItem().Clear();
     trans->Primary().RootItem().AddItem(L(B({128}), U4(7), A("Door open")));
-    ASSERT_TRUE(h.server->SendSECSTrans(trans, "NULL"));
+    ASSERT_TRUE(h.core->SendSECSTrans(trans, "NULL"));
     h.driver->RaiseError(2015, "send failed: S5F1");
     ASSERT_EQ(h.boxes->texts, (std::vector<std::string>{"Spool Door open"}));
     EXPECT_EQ(h.GemVar("ControlState"), "3");
@@ -187,22 +187,22 @@ TEST(DriverEvents, LinkLossErrorsClosePortAndReportDisconnect) {
     h.Communicating();
     h.ClearRecords();
     h.driver->RaiseError(3024, "reset by peer");
-    EXPECT_EQ(h.server->Setting("PortOpened"), "FALSE");
+    EXPECT_EQ(h.core->Setting("PortOpened"), "FALSE");
     EXPECT_EQ(h.EventNames(), (std::vector<std::string>{"SECSProtocol/Disconnect"}));
 }
 
 TEST(ReplyMethod, OnlyALiveTransactionNotifiesAndLeavesTheList) {
     ControlHarness h;
-    h.server->AddEDAction(std::make_shared<RecordingAction>(21, 150));
+    h.core->AddEDAction(std::make_shared<RecordingAction>(21, 150));
     KestMethod late("GEMAlarm", "SetAlarmByALID", 99);
-    h.server->ReplyMethod(late);
+    h.core->ReplyMethod(late);
     EXPECT_TRUE(h.methods.empty());
     KestMethod method("GEMAlarm", "SetAlarmByALID", 21);
     method.AddOutput("ACKC5", 0);
-    h.server->ReplyMethod(method);
+    h.core->ReplyMethod(method);
     ASSERT_EQ(h.methods.size(), 1u);
-    EXPECT_EQ(h.server->Actions().Find("21"), nullptr);
-    h.server->ReplyMethod(method);  // twice: nothing more
+    EXPECT_EQ(h.core->Actions().Find("21"), nullptr);
+    h.core->ReplyMethod(method);  // twice: nothing more
     EXPECT_EQ(h.methods.size(), 1u);
 }
 
@@ -210,10 +210,10 @@ TEST(ReplyCommand, AnswersS2F42OnceWithHcackAndOutputs) {
     ControlHarness h;
     auto received = h.driver->InjectPrimary(SecsMessage(2, 41, true, L(A("START"), L())));
     h.ClearRecords();  // the dispatcher refused it (6001): communication is disabled
-    auto command = std::make_shared<KestCommand>(h.server->NewTID());
+    auto command = std::make_shared<KestCommand>(h.core->NewTID());
     command->RCMD = "START";
     command->SetTransaction(received);
-    h.server->AddCommand(command);
+    h.core->AddCommand(command);
     KestCommand answer = *command;
     answer.HCACK = 3;
     answer.AddOutputs("LOT", 2);
@@ -233,10 +233,10 @@ TEST(ReplyCommand, EnhancedCommandsAnswerS2F50AndNoReplyWithoutWBit) {
     ControlHarness h;
     auto received =
         h.driver->InjectPrimary(SecsMessage(2, 49, true, L(U4(1), A("OBJ"), A("GO"), L())));
-    auto command = std::make_shared<KestCommand>(h.server->NewTID());
+    auto command = std::make_shared<KestCommand>(h.core->NewTID());
     command->IsEnhanced = true;
     command->SetTransaction(received);
-    h.server->AddCommand(command);
+    h.core->AddCommand(command);
     KestCommand answer = *command;
     answer.AddEnOutputs("P", 5);
     EXPECT_TRUE(h.server->ReplyCommand(answer));
@@ -245,9 +245,9 @@ TEST(ReplyCommand, EnhancedCommandsAnswerS2F50AndNoReplyWithoutWBit) {
     EXPECT_EQ(h.driver->replies[0].Item(1), L(B({0}), L(L(A("P"), B({5})))));
 
     auto silent = h.driver->InjectPrimary(SecsMessage(2, 41, false, L(A("X"), L())));
-    auto quiet = std::make_shared<KestCommand>(h.server->NewTID());
+    auto quiet = std::make_shared<KestCommand>(h.core->NewTID());
     quiet->SetTransaction(silent);
-    h.server->AddCommand(quiet);
+    h.core->AddCommand(quiet);
     EXPECT_TRUE(h.server->ReplyCommand(*quiet));
     EXPECT_EQ(h.driver->replies.size(), 1u);
 }
@@ -267,7 +267,7 @@ TEST(StateUpdates, ProcessStateAndProcessPrograms) {
     EXPECT_TRUE(h.server->UpdateProcessState("RUN"));
     EXPECT_EQ(h.GemVar("ProcessState"), "RUN");
     EXPECT_EQ(h.GemVar("PreviousProcessState"), "IDLE");
-    frmMainFields& fields = h.server->FrmGEMTool()->Fields();
+    frmMainFields& fields = h.core->FrmGEMTool()->Fields();
     EXPECT_EQ(fields.ProcessState, "RUN");
     EXPECT_EQ(fields.PreviousProcessState, "IDLE");
 
@@ -295,13 +295,13 @@ TEST(Notifications, StateVariablesRaiseStateChanged) {
 
 TEST(Notifications, TerminalMessageWindowAppendsAndCloses) {
     ControlHarness h;
-    h.server->DisplayMessage("first");
-    h.server->DisplayMessage("second");
-    EXPECT_TRUE(h.server->MessageWindowOpen());
-    EXPECT_EQ(h.server->MessageWindowText(),
+    h.core->DisplayMessage("first");
+    h.core->DisplayMessage("second");
+    EXPECT_TRUE(h.core->MessageWindowOpen());
+    EXPECT_EQ(h.core->MessageWindowText(),
               "#############################\nfirst\n#############################\nsecond\n");
-    h.server->DisplayMessage("");
-    EXPECT_FALSE(h.server->MessageWindowOpen());
+    h.core->DisplayMessage("");
+    EXPECT_FALSE(h.core->MessageWindowOpen());
 }
 
 }  // namespace

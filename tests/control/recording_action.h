@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "services/ied_action.h"
+#include "core/ied_action.h"
 
 namespace kest::test {
 

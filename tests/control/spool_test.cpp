@@ -20,9 +20,9 @@ class Spooling : public ::testing::Test {
         h.driver->RaiseDisconnect();
     }
     bool Refused(const char* name = "S6F11") {
-        return !h.server->SendSECSTrans(h.driver->CreateTransaction(name), "NULL");
+        return !h.core->SendSECSTrans(h.driver->CreateTransaction(name), "NULL");
     }
-    std::size_t Spooled() { return h.server->SpoolList().size(); }
+    std::size_t Spooled() { return h.core->SpoolList().size(); }
 
     ControlHarness h;
 };
@@ -37,8 +37,7 @@ TEST_F(Spooling, LosingTheLinkActivatesSpoolingAndSpoolsItsOwnEvent) {
     ASSERT_EQ(Spooled(), 1u);  // "GemSpoolingActivated" itself, refused while the port is down
     auto activated = h.Db().EventGetRecord("GemSpoolingActivated", true);
     ASSERT_TRUE(activated.has_value());
-    EXPECT_EQ(h.server->SpoolList()[0]->Primary().Item(1).Item(2).Value().ToInt32(),
-              activated->ID());
+    EXPECT_EQ(h.core->SpoolList()[0]->Primary().Item(1).Item(2).Value().ToInt32(), activated->ID());
     EXPECT_EQ(h.GemVar("SpoolCountTotal"), "1");
 }
 
@@ -65,7 +64,7 @@ TEST_F(Spooling, AFullSpoolWithoutOverwriteDropsNewMessages) {
     ASSERT_TRUE(Refused());
     ASSERT_TRUE(Refused());
     ASSERT_EQ(Spooled(), 3u);
-    auto first = h.server->SpoolList().front();
+    auto first = h.core->SpoolList().front();
     h.clock->Advance(std::chrono::seconds(5));
     ASSERT_TRUE(Refused());  // the fourth finds the spool full
     EXPECT_EQ(h.GemVar("SpoolLoadSubstate"), "7");
@@ -74,7 +73,7 @@ TEST_F(Spooling, AFullSpoolWithoutOverwriteDropsNewMessages) {
     ASSERT_TRUE(Refused());
     EXPECT_EQ(h.GemVar("SpoolFullTime"), "2026120510000500");  // unchanged
     EXPECT_EQ(Spooled(), 3u);
-    EXPECT_EQ(h.server->SpoolList().front(), first);
+    EXPECT_EQ(h.core->SpoolList().front(), first);
     EXPECT_EQ(h.GemVar("SpoolCountTotal"), "3");
 }
 
@@ -83,10 +82,10 @@ TEST_F(Spooling, AFullSpoolWithOverwriteReplacesTheOldest) {
     LoseLink();
     ASSERT_TRUE(Refused());
     ASSERT_TRUE(Refused());
-    auto second = h.server->SpoolList()[1];
+    auto second = h.core->SpoolList()[1];
     ASSERT_TRUE(Refused());
     EXPECT_EQ(Spooled(), 3u);
-    EXPECT_EQ(h.server->SpoolList().front(), second);
+    EXPECT_EQ(h.core->SpoolList().front(), second);
     EXPECT_EQ(h.GemVar("SpoolCountTotal"), "4");
     EXPECT_EQ(h.GemVar("SpoolLoadSubstate"), "7");
 }

@@ -16,34 +16,34 @@ TEST(TimeoutPass, ATransactionTimesOutOnThe150thPass) {
     h.ClearRecords();
     auto action =
         std::make_shared<RecordingAction>(31, h.server->GEMTimeout(), "GEMClock", "GetDateTime");
-    h.server->AddEDAction(action);
+    h.core->AddEDAction(action);
     h.Tick(149);
-    EXPECT_NE(h.server->Actions().Find("31"), nullptr);
+    EXPECT_NE(h.core->Actions().Find("31"), nullptr);
     EXPECT_TRUE(h.events.empty());
     h.Tick(1);
-    EXPECT_EQ(h.server->Actions().Find("31"), nullptr);
+    EXPECT_EQ(h.core->Actions().Find("31"), nullptr);
     ASSERT_EQ(h.EventNames(), (std::vector<std::string>{"GEMClock/GEMTimeout"}));
     EXPECT_EQ(h.events[0].Output("MethodName").ToText(), "GetDateTime");
-    EXPECT_NE(h.server->Actions().Find("EDPrimaryIn"), nullptr);  // never timed out
+    EXPECT_NE(h.core->Actions().Find("EDPrimaryIn"), nullptr);  // never timed out
 }
 
 TEST(TimeoutPass, TicksWithinOneSecondCountOnce) {
     ControlHarness h;
-    h.server->AddEDAction(std::make_shared<RecordingAction>(32, 2));
+    h.core->AddEDAction(std::make_shared<RecordingAction>(32, 2));
     for (int i = 0; i < 5; ++i)
-        h.server->TimeoutTick();  // the clock has not moved
+        h.core->TimeoutTick();  // the clock has not moved
     h.clock->Advance(std::chrono::milliseconds(500));
-    h.server->TimeoutTick();  // still the same second
-    EXPECT_EQ(h.server->Actions().Find("32")->Timeout(), 2);
+    h.core->TimeoutTick();  // still the same second
+    EXPECT_EQ(h.core->Actions().Find("32")->Timeout(), 2);
     h.clock->Advance(std::chrono::milliseconds(500));
-    h.server->TimeoutTick();
-    EXPECT_EQ(h.server->Actions().Find("32")->Timeout(), 1);
+    h.core->TimeoutTick();
+    EXPECT_EQ(h.core->Actions().Find("32")->Timeout(), 1);
 }
 
 TEST(TimeoutPass, AClassWithoutMethodNameTimesOutWithoutOutput) {
     ControlHarness h;
     h.ClearRecords();
-    h.server->AddEDAction(std::make_shared<RecordingAction>(33, 1, "GEMMap", ""));
+    h.core->AddEDAction(std::make_shared<RecordingAction>(33, 1, "GEMMap", ""));
     h.Tick(1);
     ASSERT_EQ(h.events.size(), 1u);
     EXPECT_TRUE(h.events[0].Outputs().empty());
@@ -52,30 +52,30 @@ TEST(TimeoutPass, AClassWithoutMethodNameTimesOutWithoutOutput) {
 TEST(TimeoutPass, AnOwedProcessProgramEndsWithS9F13) {
     ControlHarness h;
     h.Communicating();
-    h.server->ExpectMsg().push_back({"RECIPE\\A", 2});
-    h.server->ExpectMsg().push_back({"B", 5});
+    h.core->ExpectMsg().push_back({"RECIPE\\A", 2});
+    h.core->ExpectMsg().push_back({"B", 5});
     h.Tick(1);
     EXPECT_TRUE(h.driver->sent.empty());
     h.Tick(1);
     ASSERT_EQ(h.driver->SentNames(), (std::vector<std::string>{"S9F13"}));
     EXPECT_EQ(h.driver->LastSent()->Primary().Item(1), L(A("S7F3"), A("RECIPE\\A")));
-    ASSERT_EQ(h.server->ExpectMsg().size(), 1u);
-    EXPECT_EQ(h.server->ExpectMsg()[0].Countdown, 3);
+    ASSERT_EQ(h.core->ExpectMsg().size(), 1u);
+    EXPECT_EQ(h.core->ExpectMsg()[0].Countdown, 3);
 }
 
 TEST(TimeoutPass, AnUnansweredCommandTimesOutWithItsRcmd) {
     ControlHarness h;
     h.ClearRecords();
-    auto command = std::make_shared<KestCommand>(h.server->NewTID());
+    auto command = std::make_shared<KestCommand>(h.core->NewTID());
     command->RCMD = "START";
     command->SetCountdown(3);
-    h.server->AddCommand(command);
+    h.core->AddCommand(command);
     h.Tick(2);
     EXPECT_TRUE(h.events.empty());
     h.Tick(1);
     ASSERT_EQ(h.EventNames(), (std::vector<std::string>{"GEMCommand/GEMTimeout"}));
     EXPECT_EQ(h.events[0].Output("MethodName").ToText(), "START");
-    EXPECT_EQ(h.server->Commands().Size(), 0u);
+    EXPECT_EQ(h.core->Commands().Size(), 0u);
     EXPECT_FALSE(h.server->ReplyCommand(*command));  // too late: 4004
 }
 

@@ -175,12 +175,12 @@ TEST_F(Dispatcher, AHandlerFailureIsTrappedUnderItsOwnNameAndSendsNothing) {
     EXPECT_TRUE(Sent().empty());
 }
 
-TEST_F(Dispatcher, ADispatcherFailureIsTrappedAndSendsNothing) {
+TEST_F(Dispatcher, AStateThatIsNotANumberIsNoStateAndAdmitsNothing) {
     h.Sql("UPDATE secs_gemvar SET var_val = 'up' WHERE var_name = 'CommState'");
     Receive(1, 1);
     ASSERT_EQ(h.errors.size(), 1u);
     EXPECT_EQ(h.errors[0].ErrSource, kSource);
-    EXPECT_EQ(h.errors[0].ErrCode, 13);
+    EXPECT_EQ(h.errors[0].ErrCode, 6001);
     EXPECT_TRUE(h.driver->replies.empty());
     EXPECT_TRUE(Sent().empty());
 }

@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 
+#include "control/control_core.h"
 #include "control/kest_server.h"
 #include "driver/secs_transaction.h"
 #include "driver/vortel_tool.h"
@@ -64,6 +65,7 @@ class GemLoopback : public ::testing::Test {
         std::ofstream(dir_ / "Default.xml") << DefaultDictionaryXml();
     }
     ~GemLoopback() override {
+        core_.reset();
         server_.reset();
         if (host_) host_->ClosePort();
         std::error_code ignored;
@@ -91,14 +93,15 @@ class GemLoopback : public ::testing::Test {
         KestServerOptions options;
         options.run_timers = false;
         server_ = KestServer::Create(io_.get_executor(), dir_, options);
+        core_ = KestServerAccess::Core(*server_);
         SECSProtocol& protocol = *server_->SECSProtocol();
         protocol.SetConnectionPortType(enmPortType::PortTypeHSMS_SS);
         protocol.SetHSMSConnectionType(enmConnectionMode::ConnectionModePassive);
         protocol.SetLocalIPAddress("127.0.0.1");
         protocol.SetLocalIPPort(0);
-        server_->SetSetting("PortOpenAtStartUp", "TRUE");
+        core_->SetSetting("PortOpenAtStartUp", "TRUE");
         ASSERT_TRUE(server_->StartGEMTool());  // the window opens the port
-        auto* driver = dynamic_cast<VortelTool*>(&server_->VortelToolOCX());
+        auto* driver = dynamic_cast<VortelTool*>(&core_->VortelToolOCX());
         ASSERT_NE(driver, nullptr);
         port_ = driver->ListeningPort();
         ASSERT_NE(port_, 0);
@@ -119,7 +122,7 @@ class GemLoopback : public ::testing::Test {
     std::size_t TopLevelVariables() {
         std::size_t n = 0;
         for (bool gem : {true, false}) {
-            for (const auto& v : server_->Db().VariableGetAll(gem))
+            for (const auto& v : core_->Db().VariableGetAll(gem))
                 n += v.ParentKey() == 0;
         }
         return n;
@@ -128,6 +131,7 @@ class GemLoopback : public ::testing::Test {
     std::filesystem::path dir_;
     asio::io_context io_;
     std::shared_ptr<KestServer> server_;
+    std::shared_ptr<ControlCore> core_;
     std::shared_ptr<AnsweringHost> host_events_;
     std::shared_ptr<VortelTool> host_;
     std::uint16_t port_ = 0;
@@ -139,16 +143,16 @@ TEST_F(GemLoopback, AHostEstablishesGoesOnlineReadsStatusAndTheLinkLossSpools) {
     auto s1f14 = Ask(SecsMessage(1, 13, true, L()));
     ASSERT_TRUE(s1f14.has_value());
     EXPECT_EQ(s1f14->Item(1).Item(1), B({0}));
-    EXPECT_EQ(server_->GemVar("CommState"), "2");
+    EXPECT_EQ(core_->GemVar("CommState"), "2");
 
     auto offline = Ask(SecsMessage(1, 15, true));
     ASSERT_TRUE(offline.has_value());
     EXPECT_EQ(offline->Item(1), B({0}));
-    EXPECT_EQ(server_->GemVar("ControlState"), "3");
+    EXPECT_EQ(core_->GemVar("ControlState"), "3");
     auto online = Ask(SecsMessage(1, 17, true));
     ASSERT_TRUE(online.has_value());
     EXPECT_EQ(online->Item(1), B({0}));
-    EXPECT_TRUE(RunUntil([&] { return server_->GemVar("ControlState") == "5"; }));
+    EXPECT_TRUE(RunUntil([&] { return core_->GemVar("ControlState") == "5"; }));
 
     auto status = Ask(SecsMessage(1, 3, true, L()));
     ASSERT_TRUE(status.has_value());
@@ -160,15 +164,15 @@ TEST_F(GemLoopback, AHostEstablishesGoesOnlineReadsStatusAndTheLinkLossSpools) {
     EXPECT_GE(names->Item(1).Count(), TopLevelVariables());
 
     host_->ClosePort();
-    ASSERT_TRUE(RunUntil([&] { return server_->Setting("PortOpened") == "FALSE"; }));
-    EXPECT_EQ(server_->GemVar("SpoolState"), "1");
+    ASSERT_TRUE(RunUntil([&] { return core_->Setting("PortOpened") == "FALSE"; }));
+    EXPECT_EQ(core_->GemVar("SpoolState"), "1");
     ASSERT_TRUE(server_->UpdateProcessState("EXECUTING"));  // its report is refused: spooled
     std::vector<std::int32_t> spooled;
-    for (const auto& t : server_->SpoolList()) {
+    for (const auto& t : core_->SpoolList()) {
         spooled.push_back(t->Primary().Item(1).Item(2).Value().ToInt32());
     }
-    auto activated = server_->Db().EventGetRecord("GemSpoolingActivated", true);
-    auto changed = server_->Db().EventGetRecord("GemProcessStateChange", true);
+    auto activated = core_->Db().EventGetRecord("GemSpoolingActivated", true);
+    auto changed = core_->Db().EventGetRecord("GemProcessStateChange", true);
     ASSERT_TRUE(activated && changed);
     EXPECT_NE(std::find(spooled.begin(), spooled.end(), activated->ID()), spooled.end());
     EXPECT_EQ(spooled.back(), changed->ID());

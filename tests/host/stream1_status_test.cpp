@@ -69,8 +69,8 @@ TEST_F(StatusRequests, ListVariablesNestTheirChildrenAndChildrenAloneAreEmpty) {
 }
 
 TEST_F(StatusRequests, SpoolCountAlarmsAndEventsAreComputed) {
-    h.server->SpoolList().push_back(h.driver->CreateTransaction("S6F11"));
-    h.server->SpoolList().push_back(h.driver->CreateTransaction("S5F1"));
+    h.core->SpoolList().push_back(h.driver->CreateTransaction("S6F11"));
+    h.core->SpoolList().push_back(h.driver->CreateTransaction("S5F1"));
     auto alarm = [&](std::int32_t id, bool enable, bool set) {
         KestRecAlarm record;
         record.SetID(id);
@@ -128,7 +128,7 @@ TEST_F(StatusRequests, NamelistGivesIdNameAndUnit) {
 }
 
 TEST_F(StatusRequests, NamelistRestrictedToStatusVariablesEmptiesConstantsAndDataVariables) {
-    h.server->SetSetting("S1F11SupportSV", "TRUE");
+    h.core->SetSetting("S1F11SupportSV", "TRUE");
     Receive(1, 11, L(U4(kTimeFormat), U4(kEquipmentModel), U4(kPreviousControlState), U4(1004)));
     EXPECT_EQ(OnlyReplyBody("S1F12"),
               L(L(), L(U4(kEquipmentModel), A("EquipmentModel"), A("")), L(), L()));
@@ -136,7 +136,7 @@ TEST_F(StatusRequests, NamelistRestrictedToStatusVariablesEmptiesConstantsAndDat
 
 TEST_F(StatusRequests, EmptyNamelistRequestCoversBothTablesInOrder) {
     const auto gem = h.Db().VariableGetAll(true);
-    h.server->SetSetting("S1F11SupportSV", "TRUE");
+    h.core->SetSetting("S1F11SupportSV", "TRUE");
     Receive(1, 11, L());
     SecsItem names = OnlyReplyBody("S1F12");
     ASSERT_EQ(names.Count(), gem.size() + 6);

@@ -20,7 +20,7 @@ TEST_F(RemoteCommands, S2F41BecomesACommandWithTrimmedNamesAndItsParameters) {
     EXPECT_EQ(c.Inputs()[1].CPFORMAT, enmItemFormat::FormatU1);
     EXPECT_EQ(c.Inputs()[1].CPVAL.ToText(), "1,2,3");  // an array keeps every value
     EXPECT_TRUE(h.driver->replies.empty());            // the application answers
-    EXPECT_EQ(h.server->Commands().Size(), 1u);
+    EXPECT_EQ(h.core->Commands().Size(), 1u);
 }
 
 TEST_F(RemoteCommands, TheApplicationsAnswerIsS2F42) {
@@ -31,14 +31,14 @@ TEST_F(RemoteCommands, TheApplicationsAnswerIsS2F42) {
     }});
     Receive(2, 41, L(A("START"), L(L(A("LOT"), A("L1")))));
     EXPECT_EQ(OnlyReplyBody("S2F42"), L(B({4}), L(L(A("LOT"), B({2})))));
-    EXPECT_EQ(h.server->Commands().Size(), 0u);
+    EXPECT_EQ(h.core->Commands().Size(), 0u);
 }
 
 TEST_F(RemoteCommands, AnUnansweredCommandTimesOut) {
     Receive(2, 41, L(A("START"), L()));
     h.server->SetGEMTimeout(3);
     h.Tick(h.server->GEMTimeout() + 150);
-    EXPECT_EQ(h.server->Commands().Size(), 0u);
+    EXPECT_EQ(h.core->Commands().Size(), 0u);
     EXPECT_EQ(h.EventNames().back(), "GEMCommand/GEMTimeout");
 }
 

@@ -56,9 +56,9 @@ class SpoolRequests : public HostTest {
         h.Sql("UPDATE secs_gemvar SET var_max='100' WHERE var_name='MaxSpoolTransmit'");
         h.driver->RaiseDisconnect();  // spooling activates; its own event is spooled
         for (int i = 1; i < n; ++i) {
-            h.server->SendSECSTrans(h.driver->CreateTransaction("S6F11"), "NULL");
+            h.core->SendSECSTrans(h.driver->CreateTransaction("S6F11"), "NULL");
         }
-        ASSERT_EQ(h.server->SpoolList().size(), static_cast<std::size_t>(n));
+        ASSERT_EQ(h.core->SpoolList().size(), static_cast<std::size_t>(n));
         h.Communicating();
         h.ClearRecords();
         h.driver->sent.clear();
@@ -80,11 +80,11 @@ TEST_F(SpoolRequests, RefusalsWhenThereIsNothingToDo) {
 
 TEST_F(SpoolRequests, TransmitSendsEverythingInOrderAndEndsSpooling) {
     Spool(3);
-    auto first = h.server->SpoolList()[0];
+    auto first = h.core->SpoolList()[0];
     EXPECT_EQ(Rsda(0), 0);
     ASSERT_EQ(h.driver->sent.size(), 4u);  // three spooled, then "GemSpoolingDeactivated"
     EXPECT_EQ(h.driver->sent[0], first);
-    EXPECT_TRUE(h.server->SpoolList().empty());
+    EXPECT_TRUE(h.core->SpoolList().empty());
     EXPECT_EQ(h.GemVar("SpoolState"), "2");
     EXPECT_EQ(h.GemVar("SpoolUnloadSubstate"), "5");
     EXPECT_EQ(h.GemVar("SpoolLoadSubstate"), "6");
@@ -99,16 +99,16 @@ TEST_F(SpoolRequests, MaxSpoolTransmitLimitsOneTransmission) {
     h.driver->sent.clear();
     EXPECT_EQ(Rsda(0), 0);
     EXPECT_EQ(h.driver->sent.size(), 4u);
-    EXPECT_EQ(h.server->SpoolList().size(), 6u);
+    EXPECT_EQ(h.core->SpoolList().size(), 6u);
     EXPECT_EQ(h.GemVar("SpoolState"), "1");  // still spooling
     EXPECT_EQ(Rsda(0), 0);                   // and the next request takes the next four
-    EXPECT_EQ(h.server->SpoolList().size(), 2u);
+    EXPECT_EQ(h.core->SpoolList().size(), 2u);
 }
 
 TEST_F(SpoolRequests, PurgeEmptiesTheSpoolWithoutSending) {
     Spool(3);
     EXPECT_EQ(Rsda(1), 0);
-    EXPECT_TRUE(h.server->SpoolList().empty());
+    EXPECT_TRUE(h.core->SpoolList().empty());
     EXPECT_EQ(h.GemVar("SpoolState"), "2");
     EXPECT_EQ(Sent(), std::vector<std::string>{"S6F11"});  // only "GemSpoolingDeactivated"
 }

@@ -7,7 +7,7 @@
 namespace kest::test {
 namespace {
 
-using Sender = bool (*)(KestServer&, std::int32_t, std::int32_t, std::int32_t);
+using Sender = bool (*)(GemContext&, std::int32_t, std::int32_t, std::int32_t);
 
 struct SenderCase {
     const char* name;
@@ -17,19 +17,19 @@ struct SenderCase {
 class Stream9Sender : public HostTest, public ::testing::WithParamInterface<SenderCase> {};
 
 TEST_P(Stream9Sender, SendsTheMheadOfTheOffendingMessage) {
-    EXPECT_TRUE(GetParam().send(*h.server, 300, 6, 11));
+    EXPECT_TRUE(GetParam().send(*h.core, 300, 6, 11));
     ExpectOnlyStream9(GetParam().name, {0x81, 0x2C, 0x06, 0x0B, 0x80, 0x01, 0, 0, 0, 0});
     EXPECT_TRUE(h.errors.empty());
 }
 
 TEST_P(Stream9Sender, KeepsTheHighestStreamAndFunction) {
-    EXPECT_TRUE(GetParam().send(*h.server, 32769, 127, 255));
+    EXPECT_TRUE(GetParam().send(*h.core, 32769, 127, 255));
     ExpectOnlyStream9(GetParam().name, {0x80, 0x00, 0x7F, 0xFF, 0x80, 0x01, 0, 0, 0, 0});
 }
 
 TEST_P(Stream9Sender, RefusedWhileThePortIsClosed) {
-    h.server->SetSetting("PortOpened", "FALSE");
-    EXPECT_FALSE(GetParam().send(*h.server, 0, 1, 3));
+    h.core->SetSetting("PortOpened", "FALSE");
+    EXPECT_FALSE(GetParam().send(*h.core, 0, 1, 3));
     EXPECT_TRUE(Sent().empty());
     EXPECT_EQ(h.ErrorCodes(), std::vector<int>{4019});
 }

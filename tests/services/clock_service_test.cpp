@@ -28,7 +28,7 @@ TEST_F(ClockService, SendsAHeaderOnlyRequestTaggedWithItsTransaction) {
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_TRUE(sent[0]->ReplyExpected());
     EXPECT_EQ(sent[0]->Primary().BodyCount(), 0u);
-    EXPECT_TRUE(h.server->Actions().Contains(TagOf(*sent[0])));
+    EXPECT_TRUE(h.core->Actions().Contains(TagOf(*sent[0])));
     EXPECT_TRUE(h.errors.empty());
     EXPECT_TRUE(h.methods.empty());
 }
@@ -48,7 +48,7 @@ class ClockRefusal : public ClockService, public ::testing::WithParamInterface<R
 // failure that reports "DateTime" "NULL" at once.
 TEST_P(ClockRefusal, ARefusedSendReportsTheErrorsThenNull) {
     const RefusalCase& c = GetParam();
-    h.server->SetSetting("PortOpened", c.port_opened);
+    h.core->SetSetting("PortOpened", c.port_opened);
     h.SetGemVar("CommState", c.comm_state);
     h.SetGemVar("ControlState", c.control_state);
     h.ClearRecords();

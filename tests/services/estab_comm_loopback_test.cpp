@@ -11,6 +11,7 @@
 #include "control/kest_server.h"
 #include "driver/vortel_tool.h"
 #include "gemdb/database_setup.h"
+#include "gemdb/gemdb.h"
 #include "secs/build.h"
 #include "secs/default_dictionary.h"
 #include "services/gem_estab_comm.h"
@@ -125,8 +126,11 @@ TEST(EstabCommLoopback, TheHostsS1F14EstablishesCommunication) {
     EXPECT_TRUE(host_events->request->ReplyExpected());
     EXPECT_EQ(host_events->request->RootItem(), L(L(A("LOOP-EQ"), A("9.1"))));
     EXPECT_TRUE(host_events->replied);
-    EXPECT_EQ(server->Setting("PortOpened"), "TRUE");
-    EXPECT_EQ(server->GemVar("EquipmentModel"), "LOOP-EQ");
+    EXPECT_EQ(server->GEMDB()->SettingGetField("PortOpened", FLDID_SETTING::SET_VALUE).ToText(),
+              "TRUE");
+    EXPECT_EQ(
+        server->GEMDB()->VariableGetField("EquipmentModel", FLDID_VARIABLE::VAR_VAL, true).ToText(),
+        "LOOP-EQ");
     EXPECT_TRUE(host_events->errors.empty()) << host_events->errors[0];
     for (const auto& e : errors)
         ADD_FAILURE() << e.ErrSource << " [" << e.ErrCode << "] " << e.ErrText;

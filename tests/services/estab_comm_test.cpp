@@ -13,7 +13,7 @@ using namespace kest::build;
 class EstabComm : public ::testing::Test {
   protected:
     void SetUp() override {
-        h.server->SetSetting("PortOpened", "TRUE");
+        h.core->SetSetting("PortOpened", "TRUE");
         h.ClearRecords();
     }
 
@@ -47,7 +47,7 @@ TEST_F(EstabComm, AnUnattachedServiceHoldsNullAndDoesNothing) {
 }
 
 TEST_F(EstabComm, ThePortMustBeOpenAndNothingChangesOtherwise) {
-    h.server->SetSetting("PortOpened", "FALSE");
+    h.core->SetSetting("PortOpened", "FALSE");
     auto service = h.server->GEMEstabComm();
     EXPECT_FALSE(service->Connect("OTHER", "9.9"));
     ASSERT_EQ(h.errors.size(), 1u);
@@ -67,29 +67,29 @@ TEST_F(EstabComm, WithoutArgumentsTheLoadedPropertiesGoOutAndNoVariableChanges) 
     h.SetGemVar("CommState", 1);
     h.SetGemVar("ControlState", 1);
     h.ClearRecords();
-    const std::size_t spooled = h.server->SpoolList().size();
+    const std::size_t spooled = h.core->SpoolList().size();
     EXPECT_TRUE(h.server->GEMEstabComm()->Connect());
     auto trans = SentS1F13();
     ASSERT_NE(trans, nullptr);
     EXPECT_TRUE(trans->ReplyExpected());
     EXPECT_EQ(trans->Primary().RootItem(), L(L(A("KEST"), A("0.1.0"))));
-    EXPECT_TRUE(h.server->Actions().Contains(TagOf(*trans)));
+    EXPECT_TRUE(h.core->Actions().Contains(TagOf(*trans)));
     EXPECT_EQ(h.GemVar("EquipmentModel"), "KEST");
     EXPECT_EQ(h.GemVar("SoftwareRevision"), "0.1.0");
     EXPECT_TRUE(h.errors.empty());
-    EXPECT_EQ(h.server->SpoolList().size(), spooled);
+    EXPECT_EQ(h.core->SpoolList().size(), spooled);
 }
 
 TEST_F(EstabComm, ArgumentsAreTrimmedStoredShownAndSent) {
     ControlHarness windowed({.start_tool = true});
-    windowed.server->SetSetting("PortOpened", "TRUE");
+    windowed.core->SetSetting("PortOpened", "TRUE");
     auto service = windowed.server->GEMEstabComm();
     EXPECT_TRUE(service->Connect("  ETCH-9 ", " 2.0.1  "));
     EXPECT_EQ(service->MDLN(), "ETCH-9");
     EXPECT_EQ(service->SOFTREV(), "2.0.1");
     EXPECT_EQ(windowed.GemVar("EquipmentModel"), "ETCH-9");
     EXPECT_EQ(windowed.GemVar("SoftwareRevision"), "2.0.1");
-    const frmMainFields& fields = windowed.server->FrmGEMTool()->Fields();
+    const frmMainFields& fields = windowed.core->FrmGEMTool()->Fields();
     EXPECT_EQ(fields.EquipmentModel, "ETCH-9");
     EXPECT_EQ(fields.SoftwareRevision, "2.0.1");
     auto sent = SentNamed(*windowed.driver, "S1F13");

@@ -146,7 +146,7 @@ TEST_F(EventReports, TheHostsAcknowledgeEndsTheTransaction) {
     ASSERT_TRUE(service->SendEventRptByName("lotstarted"));  // names compare without case
     auto sent = h.driver->LastSent();
     EXPECT_EQ(h.GemVar("PreviousCEID"), "1001");
-    EXPECT_EQ(h.server->Actions().Size(), 2u);
+    EXPECT_EQ(h.core->Actions().Size(), 2u);
     h.driver->InjectReply(sent, SecsMessage(6, 12, false, B({0})));
     ASSERT_EQ(h.methods.size(), 1u);
     const KestMethod& m = h.methods[0];
@@ -156,7 +156,7 @@ TEST_F(EventReports, TheHostsAcknowledgeEndsTheTransaction) {
     EXPECT_EQ(m.Inputs()[0].ItemValue.ToInt32(), 1001);
     EXPECT_EQ(m.Inputs()[1].ItemValue.ToText(), "lotstarted");  // the name as asked
     EXPECT_EQ(m.Output("ACKC6").ToInt32(), 0);
-    EXPECT_EQ(h.server->Actions().Size(), 1u);
+    EXPECT_EQ(h.core->Actions().Size(), 1u);
 }
 
 TEST_F(EventReports, WithoutWBitTheAcknowledgeComesAtOnceAndNothingTimesOut) {

@@ -18,7 +18,7 @@ TEST_F(HeartBeat, AreYouThereNeedsAnAttachedControlAndAnOpenPort) {
     EXPECT_FALSE(unattached.AreYouThere());
     EXPECT_TRUE(h.errors.empty());
 
-    h.server->SetSetting("PortOpened", "FALSE");
+    h.core->SetSetting("PortOpened", "FALSE");
     EXPECT_FALSE(h.server->GEMHeartBeat()->AreYouThere());
     ASSERT_EQ(h.errors.size(), 1u);
     EXPECT_EQ(h.errors[0].ErrSource, "GEMHeartBeat:AreYouThere");
@@ -30,7 +30,7 @@ TEST_F(HeartBeat, AreYouThereNeedsAnAttachedControlAndAnOpenPort) {
 
 TEST_F(HeartBeat, SendsAHeaderOnlyS1F1DirectlyAndAnyS1F2MeansOnline) {
     // Only the port matters: the S1F1 is not held back by the communication state.
-    h.server->SetSetting("PortOpened", "TRUE");
+    h.core->SetSetting("PortOpened", "TRUE");
     h.SetGemVar("CommState", 1);
     h.ClearRecords();
     EXPECT_TRUE(h.server->GEMHeartBeat()->AreYouThere());
@@ -50,7 +50,7 @@ TEST_F(HeartBeat, SendsAHeaderOnlyS1F1DirectlyAndAnyS1F2MeansOnline) {
 }
 
 TEST_F(HeartBeat, ASendFailureIsAnErrorOnly) {
-    h.server->SetSetting("PortOpened", "TRUE");
+    h.core->SetSetting("PortOpened", "TRUE");
     h.driver->accept_sends = false;
     h.ClearRecords();
     EXPECT_TRUE(h.server->GEMHeartBeat()->AreYouThere());
@@ -64,35 +64,35 @@ TEST_F(HeartBeat, ASendFailureIsAnErrorOnly) {
 
 TEST_F(HeartBeat, SetHeartBeatFollowsTheVariable) {
     // The default of "HeartBeat" is 0: off.
-    EXPECT_EQ(h.server->HeartBeatInterval(), 0);
-    EXPECT_FALSE(h.server->HeartBeatEnabled());
+    EXPECT_EQ(h.core->HeartBeatInterval(), 0);
+    EXPECT_FALSE(h.core->HeartBeatEnabled());
     h.SetGemVar("HeartBeat", 5);
-    h.server->SetHeartBeat();
-    EXPECT_EQ(h.server->HeartBeatInterval(), 5000);
-    EXPECT_TRUE(h.server->HeartBeatEnabled());
+    h.core->SetHeartBeat();
+    EXPECT_EQ(h.core->HeartBeatInterval(), 5000);
+    EXPECT_TRUE(h.core->HeartBeatEnabled());
     h.SetGemVar("HeartBeat", 0);
-    h.server->SetHeartBeat();
-    EXPECT_EQ(h.server->HeartBeatInterval(), 0);
-    EXPECT_FALSE(h.server->HeartBeatEnabled());
+    h.core->SetHeartBeat();
+    EXPECT_EQ(h.core->HeartBeatInterval(), 0);
+    EXPECT_FALSE(h.core->HeartBeatEnabled());
     EXPECT_TRUE(h.errors.empty());
 }
 
 TEST_F(HeartBeat, TheTickSendsOnlyWhileCommunicatingAndRearms) {
     h.SetGemVar("HeartBeat", 7);
-    h.server->SetHeartBeat();
-    h.server->SetSetting("PortOpened", "TRUE");
+    h.core->SetHeartBeat();
+    h.core->SetSetting("PortOpened", "TRUE");
     for (int state : {0, 1}) {
         h.SetGemVar("CommState", state);
-        h.server->HeartBeatTick();
+        h.core->HeartBeatTick();
         EXPECT_TRUE(h.driver->sent.empty()) << state;
-        EXPECT_TRUE(h.server->HeartBeatEnabled()) << state;  // idle ticks keep it running
+        EXPECT_TRUE(h.core->HeartBeatEnabled()) << state;  // idle ticks keep it running
     }
     h.SetGemVar("CommState", 2);
     h.ClearRecords();
-    h.server->HeartBeatTick();
+    h.core->HeartBeatTick();
     EXPECT_EQ(h.driver->SentNames(), (std::vector<std::string>{"S1F1"}));
-    EXPECT_EQ(h.server->HeartBeatInterval(), 7000);
-    EXPECT_TRUE(h.server->HeartBeatEnabled());
+    EXPECT_EQ(h.core->HeartBeatInterval(), 7000);
+    EXPECT_TRUE(h.core->HeartBeatEnabled());
     EXPECT_TRUE(h.errors.empty());
     // The heartbeat's S1F1 is an ordinary are-you-there: it times out like one.
     h.Tick(150);
@@ -103,14 +103,14 @@ TEST_F(HeartBeat, TheTickSendsOnlyWhileCommunicatingAndRearms) {
 
 TEST_F(HeartBeat, ATickWithThePortClosedReportsAndStillRearms) {
     h.SetGemVar("HeartBeat", 2);
-    h.server->SetHeartBeat();
-    h.server->SetSetting("PortOpened", "FALSE");
+    h.core->SetHeartBeat();
+    h.core->SetSetting("PortOpened", "FALSE");
     h.SetGemVar("CommState", 2);
     h.ClearRecords();
-    h.server->HeartBeatTick();
+    h.core->HeartBeatTick();
     EXPECT_TRUE(h.driver->sent.empty());
     EXPECT_EQ(h.ErrorCodes(), (std::vector<int>{4019}));
-    EXPECT_TRUE(h.server->HeartBeatEnabled());
+    EXPECT_TRUE(h.core->HeartBeatEnabled());
 }
 
 }  // namespace

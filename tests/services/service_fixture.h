@@ -57,7 +57,7 @@ inline std::string ServiceLog(const ControlHarness& h) {
 
 /// The live transactions apart from the host-message handler.
 inline std::size_t LiveTransactions(ControlHarness& h) {
-    return h.server->Actions().Size() - 1;
+    return h.core->Actions().Size() - 1;
 }
 
 }  // namespace kest::test

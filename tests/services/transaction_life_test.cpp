@@ -87,7 +87,7 @@ class TransactionLife : public ::testing::TestWithParam<ServiceCase> {
         EXPECT_FALSE(Live(tid));
     }
 
-    bool Live(std::int32_t tid) { return h.server->Actions().Contains(tid); }
+    bool Live(std::int32_t tid) { return h.core->Actions().Contains(tid); }
 
     void ExpectTimeoutAfter(int seconds, std::int32_t tid) {
         h.Tick(seconds - 1);
@@ -190,7 +190,7 @@ TEST_P(TransactionLife, ALostLinkEndsEveryWaitingTransactionWithItsOwnTID) {
         reported.insert(m.TID);
     }
     EXPECT_EQ(reported, tids);
-    EXPECT_EQ(h.server->Setting("PortOpened"), "FALSE");
+    EXPECT_EQ(h.core->Setting("PortOpened"), "FALSE");
 }
 
 TEST_P(TransactionLife, DriverErrorsOtherThan3005And3014LeaveItWaiting) {
@@ -230,7 +230,7 @@ TEST_P(TransactionLife, AnOutcomeOfATransactionNoLongerLiveIsOnlyLogged) {
     ASSERT_NE(trans, nullptr);
     // The control forgets it at its time-out; should its reply still reach it, the outcome
     // is written to the log and nobody is notified.
-    auto action = h.server->Actions().Find(std::to_string(TagOf(*trans)));
+    auto action = h.core->Actions().Find(std::to_string(TagOf(*trans)));
     ASSERT_NE(action, nullptr);
     h.Tick(150);
     ASSERT_EQ(Timeouts().size(), 1u);

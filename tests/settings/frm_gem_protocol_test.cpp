@@ -18,7 +18,7 @@ const std::string kUpdated = "SECS Protocol setting updated!";
 // A control on the default database and a dialog whose device directory holds two ports.
 class ProtocolDialog : public ::testing::Test {
   protected:
-    ProtocolDialog() : dev_(h_.dir / "dev"), dialog_(h_.server, dev_) {
+    ProtocolDialog() : dev_(h_.dir / "dev"), dialog_(h_.core, h_.core->SECSProtocol(), dev_) {
         std::filesystem::create_directories(dev_);
         for (const char* name : {"ttyUSB0", "ttyS0", "tty1"})
             std::ofstream(dev_ / name).put('x');
@@ -30,7 +30,7 @@ class ProtocolDialog : public ::testing::Test {
     std::string Default(const char* row) const {
         return h_.Db().SettingGetField(row, FLDID_SETTING::SET_DEFAULTVAL).ToText();
     }
-    SECSProtocol& Protocol() const { return *h_.server->SECSProtocol(); }
+    SECSProtocol& Protocol() const { return *h_.core->SECSProtocol(); }
     frmGEMProtocolFields& Fields() { return dialog_.Fields(); }
 
     // Loads the dialog and forgets what loading reported.
@@ -83,7 +83,7 @@ TEST_F(ProtocolDialog, LoadShowsWhatTheChoicesCanShow) {
     Protocol().SetConnectionPortType(enmPortType::PortTypeTCPIP);
     Protocol().SetBaudRate(enmBaudRate::BaudRate300);
     Protocol().SetT1Timeout(0.1F);
-    h_.server->SetSetting("PortOpenAtStartUp", "FALSE");
+    h_.core->SetSetting("PortOpenAtStartUp", "FALSE");
     ASSERT_TRUE(dialog_.Load());
     const frmGEMProtocolFields& f = dialog_.Fields();
     EXPECT_EQ(f.IPAddress, "localhost");  // active: the remote pair
@@ -103,7 +103,7 @@ TEST_F(ProtocolDialog, LoadShowsWhatTheChoicesCanShow) {
 }
 
 TEST_F(ProtocolDialog, AnUnreadableDeviceDirectoryIsToldAndTheRestLoads) {
-    frmGEMProtocol dialog(h_.server, h_.dir / "no-such-dev");
+    frmGEMProtocol dialog(h_.core, h_.core->SECSProtocol(), h_.dir / "no-such-dev");
     Protocol().SetDeviceID(44);
     ASSERT_TRUE(dialog.Load());
     EXPECT_EQ(h_.boxes->texts,
@@ -256,7 +256,7 @@ TEST_F(ProtocolDialog, T1BoundsThroughTheDialog) {
 }
 
 TEST(ProtocolDialogDetached, DoesNothingWithoutAControl) {
-    frmGEMProtocol dialog(std::weak_ptr<KestServer>{});
+    frmGEMProtocol dialog(std::weak_ptr<GemContext>{}, nullptr);
     EXPECT_FALSE(dialog.Load());
     EXPECT_FALSE(dialog.Save());
 }

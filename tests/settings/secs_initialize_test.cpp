@@ -25,7 +25,7 @@ std::string Default(GEMDB& db, const char* name) {
 
 std::shared_ptr<SECSInitialize> Attached(ControlHarness& h) {
     auto init = std::make_shared<SECSInitialize>();
-    init->SetParent(h.server);
+    init->SetParent(h.core);
     return init;
 }
 
@@ -86,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(Defaults, SECSInitializeFlags,
 
 TEST(SECSInitializeFlags, ReadAndWriteTheValueRows) {
     ControlHarness h;
-    SECSInitialize& init = *h.server->SECSInitialize();
+    SECSInitialize& init = *h.core->SECSInitialize();
     init.SetAlarmEnableAll(false);
     init.SetEventEnableAll(true);
     EXPECT_EQ(Value(h.Db(), "AlarmEnableAll"), "FALSE");
@@ -94,8 +94,8 @@ TEST(SECSInitializeFlags, ReadAndWriteTheValueRows) {
     EXPECT_FALSE(init.AlarmEnableAll());
     EXPECT_TRUE(init.EventEnableAll());
     // The getters read the rows, whoever wrote them.
-    h.server->SetSetting("AlarmEnableAll", "TRUE");
-    h.server->SetSetting("EventEnableAll", "FALSE");
+    h.core->SetSetting("AlarmEnableAll", "TRUE");
+    h.core->SetSetting("EventEnableAll", "FALSE");
     EXPECT_TRUE(init.AlarmEnableAll());
     EXPECT_FALSE(init.EventEnableAll());
     EXPECT_EQ(Default(h.Db(), "AlarmEnableAll"), "TRUE");  // the saved default stays
@@ -103,7 +103,7 @@ TEST(SECSInitializeFlags, ReadAndWriteTheValueRows) {
 
 TEST(SECSInitializeFiles, PassStraightToTheDriver) {
     ControlHarness h;
-    SECSInitialize& init = *h.server->SECSInitialize();
+    SECSInitialize& init = *h.core->SECSInitialize();
     init.SetSECSDictionaryFile("/opt/a.xml");
     init.SetSECSIILogFile("/var/log/kest/SECSII.log");
     init.SetSECSILogPath("/var/log/kest");
@@ -116,7 +116,7 @@ TEST(SECSInitializeFiles, PassStraightToTheDriver) {
 
 TEST(SECSInitializeSave, WritesTheThreeFileSettingsAsValuesOnly) {
     ControlHarness h;
-    SECSInitialize& init = *h.server->SECSInitialize();
+    SECSInitialize& init = *h.core->SECSInitialize();
     init.SetSECSDictionaryFile("/opt/a.xml");
     init.SetSECSIILogFile("/opt/log/s.log");
     init.SetSECSILogPath("/opt/log");

@@ -32,7 +32,7 @@ std::string Default(GEMDB& db, const std::string& name) {
 // A protocol object attached to the harness's control, after the rows were written.
 std::shared_ptr<SECSProtocol> Attached(ControlHarness& h) {
     auto protocol = std::make_shared<SECSProtocol>();
-    protocol->SetParent(h.server);
+    protocol->SetParent(h.core);
     return protocol;
 }
 
@@ -187,7 +187,7 @@ const Rows kConfiguredRows{{"BaudRate", "4800"},
 
 TEST(SECSProtocolSave, WritesValueAndDefaultOfEveryRow) {
     ControlHarness h;
-    SECSProtocol& p = *h.server->SECSProtocol();
+    SECSProtocol& p = *h.core->SECSProtocol();
     Configure(p);
     EXPECT_TRUE(p.SaveSetting());
     for (const auto& [row, text] : kConfiguredRows) {
@@ -199,7 +199,7 @@ TEST(SECSProtocolSave, WritesValueAndDefaultOfEveryRow) {
 
 TEST(SECSProtocolSave, WhatIsSavedLoadsBackUnchanged) {
     ControlHarness h;
-    SECSProtocol& p = *h.server->SECSProtocol();
+    SECSProtocol& p = *h.core->SECSProtocol();
     Configure(p);
     p.SetT1Timeout(0.1F);
     ASSERT_TRUE(p.SaveSetting());
@@ -213,7 +213,7 @@ TEST(SECSProtocolSave, WhatIsSavedLoadsBackUnchanged) {
 
 TEST(SECSProtocolSave, PortTypesAndModesWithoutTheirOwnTextSaveAsTheirKin) {
     ControlHarness h;
-    SECSProtocol& p = *h.server->SECSProtocol();
+    SECSProtocol& p = *h.core->SECSProtocol();
     p.SetConnectionPortType(enmPortType::PortTypeTCPIP);
     p.SetHSMSConnectionType(enmConnectionMode::ConnectionModeAlternating);
     ASSERT_TRUE(p.SaveSetting());
@@ -234,7 +234,7 @@ TEST(SECSProtocolOpen, WritesTheValuesAndHandsEveryPropertyToTheDriver) {
     d.SetLogEnabled(false);
     d.SetCheckReplyStream(true);
     d.SetAbruptClose(true);
-    SECSProtocol& p = *h.server->SECSProtocol();
+    SECSProtocol& p = *h.core->SECSProtocol();
     Configure(p);
     int opened = d.open_calls;
 
@@ -275,7 +275,7 @@ TEST(SECSProtocolOpen, WritesTheValuesAndHandsEveryPropertyToTheDriver) {
 
 TEST(SECSProtocolOpen, ASerialPortIsNoNetworkPort) {
     ControlHarness h;
-    SECSProtocol& p = *h.server->SECSProtocol();
+    SECSProtocol& p = *h.core->SECSProtocol();
     p.SetConnectionPortType(enmPortType::PortTypeRS232);
     EXPECT_EQ(p.OpenPort(), Variant(true));
     EXPECT_FALSE(h.driver->NetworkPort());
@@ -295,7 +295,7 @@ class SECSProtocolRefused : public ::testing::TestWithParam<Refusal> {};
 
 TEST_P(SECSProtocolRefused, IsReportedAndThePortStaysShut) {
     ControlHarness h;
-    SECSProtocol& p = *h.server->SECSProtocol();
+    SECSProtocol& p = *h.core->SECSProtocol();
     GetParam().change(p);
     int opened = h.driver->open_calls;
     EXPECT_TRUE(p.OpenPort().IsEmpty());

@@ -51,17 +51,19 @@ ControlHarness::ControlHarness(HarnessOptions options) : dir(FreshDirectory()) {
         .CommandNotification = [this](KestCommand& c) { commands.push_back(c); },
     };
     server = KestServer::Create(io.get_executor(), dir, server_options);
+    core = KestServerAccess::Core(*server);
     if (options.start_tool) server->StartGEMTool();
 }
 
 ControlHarness::~ControlHarness() {
+    core.reset();
     server.reset();
     std::error_code ec;
     std::filesystem::remove_all(dir, ec);
 }
 
 void ControlHarness::Communicating() {
-    server->SetSetting("PortOpened", "TRUE");
+    core->SetSetting("PortOpened", "TRUE");
     SetGemVar("CommState", 2);
     SetGemVar("ControlState", 5);
 }
@@ -69,12 +71,12 @@ void ControlHarness::Communicating() {
 void ControlHarness::Tick(int seconds) {
     for (int i = 0; i < seconds; ++i) {
         clock->Advance(std::chrono::seconds(1));
-        server->TimeoutTick();
+        core->TimeoutTick();
     }
 }
 
 void ControlHarness::SetGemVar(const std::string& name, const Variant& value) const {
-    EXPECT_TRUE(server->SetGemVar(name, value)) << name;
+    EXPECT_TRUE(core->SetGemVar(name, value)) << name;
 }
 
 void ControlHarness::Sql(const std::string& statement) const {

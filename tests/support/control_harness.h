@@ -8,6 +8,7 @@
 #include <asio/io_context.hpp>
 
 #include "base/clock.h"
+#include "control/control_core.h"
 #include "control/kest_server.h"
 #include "support/fake_driver.h"
 #include "support/test_helpers.h"
@@ -46,8 +47,8 @@ class ControlHarness {
     void Tick(int seconds = 1);
 
     /// The GEM database of the control.
-    kest::GEMDB& Db() const { return server->Db(); }
-    std::string GemVar(const std::string& name) const { return server->GemVar(name); }
+    kest::GEMDB& Db() const { return core->Db(); }
+    std::string GemVar(const std::string& name) const { return core->GemVar(name); }
     void SetGemVar(const std::string& name, const Variant& value) const;
 
     /// Runs `statement` on the control's database directly (for rows the GEM layer may not
@@ -67,6 +68,8 @@ class ControlHarness {
     std::shared_ptr<FakeDriver> driver;
     std::shared_ptr<RecordingBoxes> boxes;
     std::shared_ptr<KestServer> server;
+    /// The engine behind `server`, for what the application's interface does not offer.
+    std::shared_ptr<ControlCore> core;
 
     std::vector<KestError> errors;
     std::vector<KestMethod> methods;

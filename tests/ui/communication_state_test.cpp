@@ -66,7 +66,7 @@ TEST_F(Communication, PortLostAndRegainedStaysDisabledUntilTheOperatorEnables) {
 }
 
 TEST_F(Communication, EnablingWhileEnabledOnlyStartsTheTimer) {
-    h.server->SetSetting("PortOpened", "TRUE");
+    h.core->SetSetting("PortOpened", "TRUE");
     window->EnableCommunication();
     EXPECT_EQ(CommState(), "1");
     EXPECT_EQ(Count("S1F13"), 0u);
@@ -107,11 +107,11 @@ TEST_F(Communication, TheTimerRetriesWhileEnabledAndStopsOnceCommStateIsNotOne) 
     Seconds(11);  // S1F13 at 1, 6 and 11 s
     EXPECT_EQ(Count("S1F13"), 3u);
     // The host's S1F13 is accepted: no further retry.
-    h.server->FireEvent(KestEvent("GEMEstabComm", "CommEstablished"));
+    h.core->FireEvent(KestEvent("GEMEstabComm", "CommEstablished"));
     EXPECT_EQ(CommState(), "2");
     EXPECT_FALSE(window->EstablishTimerRunning());
     // An S1F13 time-out restarts the timer while communicating; its expiry then stops it.
-    h.server->FireEvent(KestEvent("GEMEstabComm", "GEMTimeout"));
+    h.core->FireEvent(KestEvent("GEMEstabComm", "GEMTimeout"));
     EXPECT_TRUE(window->EstablishTimerRunning());
     Seconds();
     EXPECT_FALSE(window->EstablishTimerRunning());
@@ -169,7 +169,7 @@ class Losses : public Communication, public ::testing::WithParamInterface<LossCa
         // Online local: no control-state row applies, so only the communication rows act.
         h.SetGemVar("ControlState", 4);
         if (GetParam().timer_before) {
-            h.server->FireEvent(KestEvent("GEMEstabComm", "GEMTimeout"));  // starts it
+            h.core->FireEvent(KestEvent("GEMEstabComm", "GEMTimeout"));  // starts it
         }
         // The application may write the variable behind the window's back.
         h.SetGemVar("CommState", GetParam().comm_before);
@@ -194,7 +194,7 @@ class Losses : public Communication, public ::testing::WithParamInterface<LossCa
                 KestMethod failed("GEMHeartBeat", "AreYouThere",
                                   Sent("S1F1").back()->Tag().ToInt32());
                 failed.AddOutput("Online", false);
-                h.server->ReplyMethod(failed);
+                h.core->ReplyMethod(failed);
                 ASSERT_EQ(h.methods.size(), 1u);
                 break;
             }

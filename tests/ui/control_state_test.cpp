@@ -74,10 +74,10 @@ class ControlRows : public Control, public ::testing::WithParamInterface<Control
                 window->GoRemote();
                 break;
             case Switch::HostOnline:  // as ReplyS1F17 raises it after ONLACK 0
-                h.server->FireEvent(KestEvent("GEMControl", "RequestOnline"));
+                h.core->FireEvent(KestEvent("GEMControl", "RequestOnline"));
                 break;
             case Switch::HostOffline:  // as ReplyS1F15 raises it
-                h.server->FireEvent(KestEvent("GEMControl", "RequestOffline"));
+                h.core->FireEvent(KestEvent("GEMControl", "RequestOffline"));
                 break;
         }
     }
@@ -183,7 +183,7 @@ TEST_F(Control, AnAreYouThereAnsweredWhileOnlineChangesNothing) {
 TEST_F(Control, AnAreYouThereThatCannotBeSentFailsTheAttemptAtOnce) {
     h.SetGemVar("OnlineFailed", 1);
     Be(3);
-    h.server->SetSetting("PortOpened", "FALSE");
+    h.core->SetSetting("PortOpened", "FALSE");
     window->GoOnline();
     EXPECT_EQ(h.ErrorCodes(), (std::vector<int>{4019}));
     Expect(1, "2", {});
@@ -194,7 +194,7 @@ TEST_F(Control, ALostAlarmReportTakesTheControlOfflineAndTheFieldFollows) {
     auto alarm = h.driver->CreateTransaction("S5F1");
     alarm->Primary().RootItem().Clear();
     alarm->Primary().RootItem().AddItem(build::L(build::B({128}), build::U4(7), build::A("Door")));
-    ASSERT_TRUE(h.server->SendSECSTrans(alarm, "NULL"));
+    ASSERT_TRUE(h.core->SendSECSTrans(alarm, "NULL"));
     ASSERT_FALSE(window->Visible());
     h.driver->RaiseError(2015, "send failed: S5F1");
     Expect(3, kUntouched, {kOffline});  // the control moved it; previous stays
@@ -215,7 +215,7 @@ TEST_F(Control, ReportsAreSentEvenWhenTheNewStateIsOffline) {
     window->GoOffline();
     ASSERT_EQ(Count("S6F11"), 1u);
     EXPECT_TRUE(Sent("S6F11")[0]->ReplyExpected());
-    EXPECT_TRUE(h.server->SpoolList().empty());
+    EXPECT_TRUE(h.core->SpoolList().empty());
 }
 
 }  // namespace

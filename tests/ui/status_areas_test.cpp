@@ -131,7 +131,7 @@ TEST_F(WindowTest, TheTraceAndLimitListsShowTheRunningTracesAndEveryLimit) {
     trace.SVIDs = {3, 1, 2};
     trace.SMPLN = 4;
     trace.TimerIndex = 2;
-    h.server->TraceList().push_back(trace);
+    h.core->TraceList().push_back(trace);
     ASSERT_TRUE(h.Db().LimitAddAttr({8, 20, "90", "10", 0}));
     ASSERT_TRUE(h.Db().LimitAddAttr({7, 20, "50", "40", 1}));
     ASSERT_TRUE(h.Db().LimitAddAttr({1, 5, "3", "1", 1}));
@@ -157,7 +157,7 @@ TEST_F(WindowTest, TheTraceAndLimitListsShowTheRunningTracesAndEveryLimit) {
 
 TEST_F(WindowTest, TheStatusAreaReadsTheStoredValuesWhenRefreshed) {
     StartTool();  // not communicating: spooling became active and took its own report
-    ASSERT_EQ(h.server->SpoolList().size(), 1u);
+    ASSERT_EQ(h.core->SpoolList().size(), 1u);
     ASSERT_TRUE(h.server->ShowGEMTool(false));
     h.Sql("UPDATE secs_gemvar SET var_val = '4' WHERE var_name = 'ControlState'");
     h.Sql("UPDATE secs_gemvar SET var_val = 'NULL' WHERE var_name = 'PPExecName'");
@@ -174,8 +174,8 @@ TEST_F(WindowTest, TimeOutsOfAnyServiceAreWrittenAsResultLines) {
     StartTool();
     KestEvent command("GEMCommand", "GEMTimeout");
     command.AddOutput("MethodName", "START");
-    h.server->FireEvent(command);
-    h.server->FireEvent(KestEvent("GEMMap", "GEMTimeout"));
+    h.core->FireEvent(command);
+    h.core->FireEvent(KestEvent("GEMMap", "GEMTimeout"));
     EXPECT_EQ(Fields().Results,
               (std::vector<std::string>{"START timeout occured.", "GEMMap timeout occured."}));
 }

@@ -23,7 +23,7 @@ class WindowTest : public ::testing::Test {
     /// Starts the tool window and forgets what start-up reported.
     void StartTool() {
         ASSERT_TRUE(h.server->StartGEMTool());
-        window = h.server->FrmGEMTool();
+        window = h.core->FrmGEMTool();
         ASSERT_NE(window, nullptr);
         h.ClearRecords();
     }
@@ -32,7 +32,7 @@ class WindowTest : public ::testing::Test {
     void Seconds(int count = 1) {
         for (int i = 0; i < count; ++i) {
             h.clock->Advance(std::chrono::seconds(1));
-            h.server->TimeoutTick();
+            h.core->TimeoutTick();
             window->EstablishTick();
         }
     }

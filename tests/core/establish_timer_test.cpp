@@ -2,9 +2,9 @@
 
 #include <asio/io_context.hpp>
 
+#include "core/establish_timer.h"
 #include "support/control_harness.h"
-#include "ui/establish_timer.h"
-#include "window_fixture.h"
+#include "ui/window_fixture.h"
 
 namespace kest::test {
 namespace {
@@ -144,6 +144,7 @@ TEST_F(WindowTest, TheIntervalIsReadAtEachRetry) {
 
 TEST(WindowTimerOnExecutor, RunsWhenTheControlRunsItsTimers) {
     ControlHarness base;  // its database, reused by a control that runs its timers
+    base.core.reset();
     base.server.reset();
     asio::io_context io;
     auto driver = std::make_shared<FakeDriver>();
@@ -152,13 +153,15 @@ TEST(WindowTimerOnExecutor, RunsWhenTheControlRunsItsTimers) {
     options.driver_factory = [driver](asio::any_io_executor) { return driver; };
     options.boxes = base.boxes;
     auto server = KestServer::Create(io.get_executor(), base.dir, options);
-    ASSERT_TRUE(server->RunsTimers());
+    auto core = KestServerAccess::Core(*server);
+    ASSERT_TRUE(core->RunsTimers());
     ASSERT_TRUE(server->StartGEMTool());
     driver->RaiseConnect();
-    ASSERT_TRUE(server->FrmGEMTool()->EstablishTimerRunning());
+    ASSERT_TRUE(core->FrmGEMTool()->EstablishTimerRunning());
     base.clock->Advance(seconds(1));
     io.run_for(milliseconds(700));
     EXPECT_EQ(driver->SentNames(), (std::vector<std::string>{"S1F13"}));
+    core.reset();
     server.reset();
     io.restart();
     io.poll();

@@ -1,5 +1,5 @@
 // The control's notification routines and the remote-command hand-back.
-#include "control/kest_server.h"
+#include "control/control_core.h"
 #include "driver/secs_transaction.h"
 #include "notify/log_lines.h"
 #include "notify/service_log.h"
@@ -7,8 +7,8 @@
 
 namespace kest {
 
-void KestServer::TriggerError(const std::string& source, int code, const std::string& text,
-                              int line) {
+void ControlCore::TriggerError(const std::string& source, int code, const std::string& text,
+                               int line) {
     KestError error{source, code, text, line};
     // A log that cannot be written must not hide the error from the application.
     TryTrapped(nullptr, source, [&] { WriteLog(ErrorLogLine(error)); });
@@ -16,28 +16,28 @@ void KestServer::TriggerError(const std::string& source, int code, const std::st
     notifier_.RaiseError(error);
 }
 
-void KestServer::ReplyMethod(const KestMethod& method) {
+void ControlCore::ReplyMethod(const KestMethod& method) {
     RunTrapped(this, "KestServer:ReplyMethod", [&] {
         if (actions_.Remove(std::to_string(method.TID))) notifier_.RaiseMethod(method);
         WriteLog(MethodLogLine(method));
     });
 }
 
-void KestServer::FireEvent(const KestEvent& event) {
+void ControlCore::FireEvent(const KestEvent& event) {
     RunTrapped(this, "KestServer:FireEvent", [&] {
         notifier_.RaiseEvent(event);
         WriteLog(EventLogLine(event));
     });
 }
 
-void KestServer::FireCommand(KestCommand& command) {
+void ControlCore::FireCommand(KestCommand& command) {
     RunTrapped(this, "KestServer:FireCommand", [&] {
         notifier_.RaiseCommand(command);
         WriteLog(CommandLogLine(command));
     });
 }
 
-void KestServer::DisplayMessage(const std::string& text) {
+void ControlCore::DisplayMessage(const std::string& text) {
     RunTrapped(this, "KestServer:DisplayMessage", [&] {
         if (text.empty()) {
             message_open_ = false;
@@ -50,7 +50,7 @@ void KestServer::DisplayMessage(const std::string& text) {
     });
 }
 
-bool KestServer::ReplyCommand(const KestCommand& command) {
+bool ControlCore::ReplyCommand(const KestCommand& command) {
     const char* source = "KestServer:ReplyCommand";
     return RunTrapped(this, source, [&] {
         std::shared_ptr<KestCommand> pending = commands_.Find(command.TID());
@@ -88,17 +88,17 @@ bool KestServer::ReplyCommand(const KestCommand& command) {
     });
 }
 
-void KestServer::GEMDBError(const std::string& source, int number, const std::string& text) {
+void ControlCore::GEMDBError(const std::string& source, int number, const std::string& text) {
     TriggerError(source, number, text, 0);
 }
 
-void KestServer::GEMDBStateChanged(const std::string& service_name, const std::string& state) {
+void ControlCore::GEMDBStateChanged(const std::string& service_name, const std::string& state) {
     KestEvent event(service_name, "StateChanged");
     event.AddOutput("State", state);
     FireEvent(event);
 }
 
-void KestServer::GEMDBSpoolCheck() {
+void ControlCore::GEMDBSpoolCheck() {
     SpoolChecking();
 }
 

@@ -1,4 +1,4 @@
-#include "services/transaction_number.h"
+#include "core/transaction_number.h"
 
 #include <gtest/gtest.h>
 

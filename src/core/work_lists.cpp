@@ -1,4 +1,4 @@
-#include "control/work_lists.h"
+#include "core/work_lists.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "control/action_list.h"
+#include "core/action_list.h"
 
 namespace kest {
 

@@ -1,4 +1,4 @@
-#include "ui/establish_timer.h"
+#include "core/establish_timer.h"
 
 #include <chrono>
 #include <limits>

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "services/ied_action.h"
+#include "core/ied_action.h"
 
 namespace kest {
 

@@ -1,26 +1,28 @@
 // The control's members that start, show and feed the operator window, and the equipment's own
 // state updates that the window displays.
-#include "control/kest_server.h"
+#include "control/control_core.h"
 #include "ui/frm_main.h"
-#include "ui/status_texts.h"
 
 namespace kest {
 
-bool KestServer::StartGEMTool() {
+bool ControlCore::StartGEMTool() {
     return RunTrapped(this, "KestServer:StartGEMTool", [&] {
         if (window_) {
             auto old = std::move(window_);  // unloading may forget the window itself
             old->SetAdminMode(true);
             old->Unload();
         }
-        window_ = options_.window_factory ? options_.window_factory() : std::make_shared<frmMain>();
-        window_->SetParent(weak_from_this());
+        window_ = std::make_shared<frmMain>();
+        window_->SetParent(WeakSelf());
+        window_->SetOnUnload([this](const frmMain& unloaded) {
+            if (window_.get() == &unloaded) window_.reset();
+        });
         window_->Load();
         return true;
     });
 }
 
-bool KestServer::StopGEMTool() {
+bool ControlCore::StopGEMTool() {
     return RunTrapped(this, "KestServer:StopGEMTool", [&] {
         if (window_) {
             window_->SetAdminMode(true);
@@ -31,14 +33,14 @@ bool KestServer::StopGEMTool() {
     });
 }
 
-bool KestServer::RequireWindow(const char* procedure) {
+bool ControlCore::RequireWindow(const char* procedure) {
     if (window_) return true;
     TriggerError(std::string("KestServer:") + procedure, 4005, "KestTool is not started.",
                  __LINE__);
     return false;
 }
 
-bool KestServer::ShowGEMTool(bool modal) {
+bool ControlCore::ShowGEMTool(bool modal) {
     return RunTrapped(this, "KestServer:ShowGEMTool", [&] {
         if (!RequireWindow("ShowGEMTool")) return false;
         window_->Show(modal);
@@ -48,7 +50,7 @@ bool KestServer::ShowGEMTool(bool modal) {
     });
 }
 
-bool KestServer::HideGEMTool() {
+bool ControlCore::HideGEMTool() {
     return RunTrapped(this, "KestServer:HideGEMTool", [&] {
         if (!RequireWindow("HideGEMTool")) return false;
         window_->Hide();
@@ -56,7 +58,7 @@ bool KestServer::HideGEMTool() {
     });
 }
 
-bool KestServer::RefreshGEMTool() {
+bool ControlCore::RefreshGEMTool() {
     return RunTrapped(this, "KestServer:RefreshGEMTool", [&] {
         if (!RequireWindow("RefreshGEMTool")) return false;
         if (!window_->Visible()) return true;
@@ -73,11 +75,7 @@ bool KestServer::RefreshGEMTool() {
     });
 }
 
-void KestServer::ResetGEMTool() {
-    window_.reset();
-}
-
-bool KestServer::UpdateProcessState(const std::string& new_state) {
+bool ControlCore::UpdateProcessState(const std::string& new_state) {
     const char* source = "KestServer:UpdateProcessState";
     return RunTrapped(this, source, [&] {
         if (new_state.empty()) {
@@ -88,15 +86,12 @@ bool KestServer::UpdateProcessState(const std::string& new_state) {
         SetGemVar("PreviousProcessState", previous);
         SetGemVar("ProcessState", new_state);
         ReportEvent("GemProcessStateChange");
-        if (window_) {
-            window_->Fields().ProcessState = new_state;
-            window_->Fields().PreviousProcessState = previous;
-        }
+        state_.Changed(StateAspect::Equipment);
         return true;
     });
 }
 
-bool KestServer::UpdatePPEXECName(const std::string& ppid) {
+bool ControlCore::UpdatePPEXECName(const std::string& ppid) {
     const char* source = "KestServer:UpdatePPEXECName";
     return RunTrapped(this, source, [&] {
         if (ppid.empty()) {
@@ -104,12 +99,12 @@ bool KestServer::UpdatePPEXECName(const std::string& ppid) {
             return false;
         }
         SetGemVar("PPExecName", ppid);
-        if (window_) window_->Fields().PPExecName = ppid;
+        state_.Changed(StateAspect::Equipment);
         return true;
     });
 }
 
-bool KestServer::UpdatePPChange(const std::string& ppid, std::int32_t change_status) {
+bool ControlCore::UpdatePPChange(const std::string& ppid, std::int32_t change_status) {
     const char* source = "KestServer:UpdatePPChange";
     return RunTrapped(this, source, [&] {
         if (ppid.empty()) {
@@ -119,43 +114,40 @@ bool KestServer::UpdatePPChange(const std::string& ppid, std::int32_t change_sta
         SetGemVar("PPChangeName", ppid);
         SetGemVar("PPChangeStatus", change_status);
         ReportEvent("GemPPChangeEvent");
-        if (window_) {
-            window_->Fields().PPChangeName = ppid;
-            window_->Fields().PPChangeStatus = PPChangeStatusText(change_status);
-        }
+        state_.Changed(StateAspect::Equipment);
         return true;
     });
 }
 
-bool KestServer::Send_Msg(const std::string& text) {
+bool ControlCore::Send_Msg(const std::string& text) {
     RunTrapped(this, "KestServer:Send_Msg", [&] {
         if (RequireWindow("Send_Msg")) window_->Send_Msg_To_Host(text);
     });
     return false;  // the window's procedure gives no result
 }
 
-bool KestServer::Send_S14F1(const std::string& file_name, const std::string& path) {
+bool ControlCore::Send_S14F1(const std::string& file_name, const std::string& path) {
     return RunTrapped(this, "KestServer:Send_S14F1", [&] {
         return RequireWindow("Send_S14F1") && window_->Request_Download_Map(file_name, path);
     });
 }
 
-Variant KestServer::Send_S6F11_UploadMapData(const std::string& file_name,
-                                             const std::string& path) {
+Variant ControlCore::Send_S6F11_UploadMapData(const std::string& file_name,
+                                              const std::string& path) {
     return RunTrapped(this, "KestServer:Send_S6F11_UploadMapData", [&] {
         return RequireWindow("Send_S6F11_UploadMapData") ? window_->UploadMapData(file_name, path)
                                                          : Variant();
     });
 }
 
-Variant KestServer::Send_S7F23(const std::string& file_name, const std::string& path) {
+Variant ControlCore::Send_S7F23(const std::string& file_name, const std::string& path) {
     return RunTrapped(this, "KestServer:Send_S7F23", [&] {
         return RequireWindow("Send_S7F23") ? window_->SendFormattedProgram(file_name, path)
                                            : Variant();
     });
 }
 
-Variant KestServer::Send_S6F11(const std::string& ceid) {
+Variant ControlCore::Send_S6F11(const std::string& ceid) {
     return RunTrapped(this, "KestServer:Send_S6F11", [&] {
         return RequireWindow("Send_S6F11") ? window_->SendEventToHost(ceid) : Variant();
     });

@@ -1,0 +1,32 @@
+// The control's factory members: each hands out a fresh service object attached to it.
+#include "control/control_core.h"
+#include "services/gem_clock.h"
+#include "services/gem_estab_comm.h"
+#include "services/gem_heart_beat.h"
+
+namespace kest {
+
+namespace {
+
+template <typename Service>
+std::shared_ptr<Service> Attached(const std::shared_ptr<ControlCore>& control) {
+    auto service = std::make_shared<Service>();
+    service->SetParent(control);
+    return service;
+}
+
+}  // namespace
+
+std::shared_ptr<kest::GEMEstabComm> ControlCore::GEMEstabComm() {
+    return Attached<kest::GEMEstabComm>(Self());
+}
+
+std::shared_ptr<kest::GEMHeartBeat> ControlCore::GEMHeartBeat() {
+    return Attached<kest::GEMHeartBeat>(Self());
+}
+
+std::shared_ptr<kest::GEMClock> ControlCore::GEMClock() {
+    return Attached<kest::GEMClock>(Self());
+}
+
+}  // namespace kest
