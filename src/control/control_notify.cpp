@@ -13,7 +13,9 @@ void ControlCore::TriggerError(const std::string& source, int code, const std::s
     // A log that cannot be written must not hide the error from the application.
     TryTrapped(nullptr, source, [&] { WriteLog(ErrorLogLine(error)); });
     last_error_ = error;
+    ++raising_error_;
     notifier_.RaiseError(error);
+    --raising_error_;
 }
 
 void ControlCore::ReplyMethod(const KestMethod& method) {

@@ -293,6 +293,25 @@ TEST(Notifications, StateVariablesRaiseStateChanged) {
     EXPECT_EQ(h.events[1].Output("State").ToText(), "OnlineRemote");
 }
 
+TEST(Notifications, AListenerThatThrowsIsReportedAndTheOthersStillHear) {
+    ControlHarness h;
+    int heard = 0;
+    auto failing = h.server->Subscribe(
+        {.ErrorNotification = [](const KestError&) { throw std::runtime_error("error view"); },
+         .EventNotification =
+             [](const KestEvent&) { throw std::runtime_error("listener broke"); }});
+    auto later = h.server->Subscribe({.EventNotification = [&](const KestEvent&) { ++heard; }});
+    h.ClearRecords();
+    h.core->FireEvent(KestEvent("Equipment", "Tick"));
+    EXPECT_EQ(heard, 1);
+    // Reported once: the listener that also fails on the error report is only logged.
+    ASSERT_EQ(h.errors.size(), 1u);
+    EXPECT_EQ(h.errors[0].ErrSource, "KestServer:EventNotification");
+    EXPECT_EQ(h.errors[0].ErrText, "listener broke");
+    EXPECT_NE(ReadFile(h.dir / "Log" / "KestTool_2026-12-05.log").find("error view"),
+              std::string::npos);
+}
+
 TEST(Notifications, TerminalMessageWindowAppendsAndCloses) {
     ControlHarness h;
     h.core->DisplayMessage("first");

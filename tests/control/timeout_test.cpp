@@ -40,6 +40,27 @@ TEST(TimeoutPass, TicksWithinOneSecondCountOnce) {
     EXPECT_EQ(h.core->Actions().Find("32")->Timeout(), 1);
 }
 
+TEST(TimeoutPass, AStalledLoopCountsEverySecondItMissedAndSettingTheClockNone) {
+    ControlHarness h;
+    h.core->AddEDAction(std::make_shared<RecordingAction>(34, 10));
+    h.clock->Advance(std::chrono::milliseconds(4500));  // one tick after four and a half seconds
+    h.core->TimeoutTick();
+    EXPECT_EQ(h.core->Actions().Find("34")->Timeout(), 6);
+    h.clock->Set(h.clock->Now() + std::chrono::hours(1));  // the wall clock set forward
+    h.core->TimeoutTick();
+    EXPECT_EQ(h.core->Actions().Find("34")->Timeout(), 6);
+    h.clock->Advance(std::chrono::milliseconds(500));  // the half second left over counts
+    h.core->TimeoutTick();
+    EXPECT_EQ(h.core->Actions().Find("34")->Timeout(), 5);
+}
+
+TEST(TimeoutPass, EachControlNumbersItsOwnTransactions) {
+    ControlHarness first;
+    ControlHarness second;  // the same clock time: a shared counter would differ by one
+    EXPECT_EQ(first.core->NewTID(), second.core->NewTID());
+    EXPECT_EQ(first.server->GEMCommand().TID(), second.server->GEMCommand().TID());
+}
+
 TEST(TimeoutPass, AClassWithoutMethodNameTimesOutWithoutOutput) {
     ControlHarness h;
     h.ClearRecords();
