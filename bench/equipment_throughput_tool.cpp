@@ -2,10 +2,15 @@
 // TCP ping-pong of the same frame sizes in the same run.
 //
 //   equipment_throughput_tool [--equipment PATH] [--count N] [--memory-messages N]
+//                             [--strace PATH] [--stalled-host N]
 //
 // Measures S1F1 round trips a second (one outstanding), S1F3 for every status variable a
 // second, and S6F11 event reports a second received by the host (the equipment's BURST
 // command), then the equipment's resident size idle and after N more host messages.
+// --strace counts the equipment's system calls per S1F1 round trip (strace attached to it for
+// a separate run, so the rates above are not slowed). --stalled-host N ends with a host that
+// selects, sends N S1F3 with the W-bit and never reads: the equipment's resident size while
+// its replies pile up, and whether it drops that host.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -19,7 +24,9 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <iterator>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -229,6 +236,20 @@ double RawStream(std::size_t report, std::size_t ack, std::size_t count) {
     return count / seconds;
 }
 
+// The "total" row of an `strace -c` summary: the number of calls.
+long StraceTotal(const std::filesystem::path& summary) {
+    std::ifstream in(summary);
+    std::string line;
+    long total = -1;
+    while (std::getline(in, line)) {
+        if (line.find("total") == std::string::npos) continue;
+        std::istringstream fields(line);
+        std::vector<std::string> words{std::istream_iterator<std::string>(fields), {}};
+        if (words.size() >= 4) total = std::stol(words[3]);
+    }
+    return total;
+}
+
 long ResidentKiB(pid_t pid) {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
     std::string line;
@@ -243,15 +264,69 @@ void Row(const char* what, double rate, double limit) {
                 100.0 * rate / limit);
 }
 
+// A host that selects, then sends S1F3 with the W-bit and never reads a reply.
+void StalledHost(kest::test::Child& equipment, int port, std::size_t messages) {
+    int fd = ConnectTo(static_cast<std::uint16_t>(port));
+    int small = 4096;  // our receive window stays small: the replies back up into the equipment
+    setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+    auto frame = Frame(0);
+    frame[4] = 0xFF;  // session ID 0xFFFF, SType 1 (Select.req), system bytes 1
+    frame[5] = 0xFF;
+    frame[9] = 1;
+    frame[13] = 1;
+    WriteAll(fd, frame);
+    std::vector<std::uint8_t> reply;
+    ReadFrame(fd, reply);  // Select.rsp
+    auto body = EncodeBody(SecsMessage(1, 3, true, L()));
+    auto s1f3 = Frame(body.size());
+    s1f3[6] = 0x81;  // W-bit, stream 1
+    s1f3[7] = 3;
+    std::copy(body.begin(), body.end(), s1f3.begin() + 14);
+    long peak = 0;
+    std::size_t sent = 0;
+    auto begin = SteadyClock::now();
+    // The equipment may stop reading us once it drops the link: bound every write.
+    timeval limit{1, 0};
+    setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+    for (; sent < messages; ++sent) {
+        std::uint32_t id = static_cast<std::uint32_t>(sent + 1);
+        s1f3[10] = static_cast<std::uint8_t>(id >> 24);
+        s1f3[11] = static_cast<std::uint8_t>(id >> 16);
+        s1f3[12] = static_cast<std::uint8_t>(id >> 8);
+        s1f3[13] = static_cast<std::uint8_t>(id);
+        if (!WriteAll(fd, s1f3)) break;
+        if (sent % 1000 == 0) peak = std::max(peak, ResidentKiB(equipment.Pid()));
+    }
+    peak = std::max(peak, ResidentKiB(equipment.Pid()));
+    // Now read what is there: a dropped connection ends in end-of-file.
+    bool dropped = false;
+    std::vector<std::uint8_t> frame_in;
+    auto deadline = SteadyClock::now() + std::chrono::seconds(30);
+    while (SteadyClock::now() < deadline) {
+        if (!ReadFrame(fd, frame_in)) {
+            dropped = true;
+            break;
+        }
+    }
+    close(fd);
+    std::printf("Stalled host: %zu S1F3 sent in %.1f s; equipment resident peak %ld KiB; %s\n",
+                sent, Seconds(SteadyClock::now() - begin), peak,
+                dropped ? "connection dropped by the equipment" : "connection still open");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::string equipment_path = std::string(KEST_BINARY_DIR) + "/apps/kest-equipment";
     std::size_t count = 20000;
     std::size_t memory_messages = 100000;
+    std::string strace_path;
+    std::size_t stalled_messages = 0;
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string flag = argv[i];
         if (flag == "--equipment") equipment_path = argv[i + 1];
+        if (flag == "--strace") strace_path = argv[i + 1];
+        if (flag == "--stalled-host") stalled_messages = std::stoul(argv[i + 1]);
         if (flag == "--count") count = std::stoul(argv[i + 1]);
         if (flag == "--memory-messages") memory_messages = std::stoul(argv[i + 1]);
     }
@@ -322,7 +397,24 @@ int main(int argc, char** argv) {
         "messages; %ld KiB after %zu event reports in flight at once\n",
         idle, before, after, memory_messages, after_burst, count);
 
+    if (!strace_path.empty()) {
+        auto summary = data / "strace.txt";
+        kest::test::Child tracer({strace_path, "-c", "-f", "-o", summary.string(), "-p",
+                                  std::to_string(equipment.Pid())});
+        tracer.WaitFor(std::regex("attached"), std::chrono::seconds(10));
+        std::size_t traced = count / 4;
+        host.Exchange(s1f1, traced, 1);
+        tracer.Signal(SIGINT);
+        tracer.Finish(std::chrono::seconds(10));
+        long calls = StraceTotal(summary);
+        std::printf("System calls per S1F1 round trip (strace -c -f): %.2f\n",
+                    calls < 0 ? -1.0 : static_cast<double>(calls) / traced);
+        std::ifstream table(summary);
+        std::cout << table.rdbuf();
+    }
+
     host.driver->ClosePort();
+    if (stalled_messages > 0) StalledHost(equipment, std::stoi(port), stalled_messages);
     equipment.Signal(SIGTERM);
     int status = equipment.Finish(std::chrono::seconds(20));
     std::filesystem::remove_all(data);

@@ -22,157 +22,162 @@ const std::shared_ptr<ControlCore>& KestServerAccess::Core(const KestServer& ser
     return server.core_;
 }
 
+ControlCore& KestServer::Core() const {
+    core_->AssertLoopThread();
+    return *core_;
+}
+
 Subscription KestServer::Subscribe(KestListener listener) {
-    return core_->Subscribe(std::move(listener));
+    return Core().Subscribe(std::move(listener));
 }
 
 asio::any_io_executor KestServer::Executor() const {
-    return core_->Executor();
+    return Core().Executor();
 }
 
 std::int32_t KestServer::GEMTimeout() const noexcept {
-    return core_->GEMTimeout();
+    return Core().GEMTimeout();
 }
 
 void KestServer::SetGEMTimeout(std::int32_t seconds) noexcept {
-    core_->SetGEMTimeout(seconds);
+    Core().SetGEMTimeout(seconds);
 }
 
 bool KestServer::IsAlarmLast() const noexcept {
-    return core_->IsAlarmLast();
+    return Core().IsAlarmLast();
 }
 
 void KestServer::SetIsAlarmLast(bool value) noexcept {
-    core_->SetIsAlarmLast(value);
+    Core().SetIsAlarmLast(value);
 }
 
 const std::string& KestServer::LatestAlarmID() const noexcept {
-    return core_->LatestAlarmID();
+    return Core().LatestAlarmID();
 }
 
 void KestServer::SetLatestAlarmID(std::string value) {
-    core_->SetLatestAlarmID(std::move(value));
+    Core().SetLatestAlarmID(std::move(value));
 }
 
 bool KestServer::AlarmSet() const noexcept {
-    return core_->AlarmSet();
+    return Core().AlarmSet();
 }
 
 void KestServer::SetAlarmSet(bool value) noexcept {
-    core_->SetAlarmSet(value);
+    Core().SetAlarmSet(value);
 }
 
 const std::string& KestServer::LatestAlarmText() const noexcept {
-    return core_->LatestAlarmText();
+    return Core().LatestAlarmText();
 }
 
 void KestServer::SetLatestAlarmText(std::string value) {
-    core_->SetLatestAlarmText(std::move(value));
+    Core().SetLatestAlarmText(std::move(value));
 }
 
 std::shared_ptr<kest::GEMDB> KestServer::GEMDB() const noexcept {
-    return core_->GEMDB();
+    return Core().GEMDB();
 }
 
 std::shared_ptr<kest::SECSInitialize> KestServer::SECSInitialize() const noexcept {
-    return core_->SECSInitialize();
+    return Core().SECSInitialize();
 }
 
 std::shared_ptr<kest::SECSProtocol> KestServer::SECSProtocol() const noexcept {
-    return core_->SECSProtocol();
+    return Core().SECSProtocol();
 }
 
 KestCommand KestServer::GEMCommand() {
-    return core_->GEMCommand();
+    return Core().GEMCommand();
 }
 
 std::shared_ptr<kest::GEMEstabComm> KestServer::GEMEstabComm() {
-    return core_->GEMEstabComm();
+    return Core().GEMEstabComm();
 }
 
 std::shared_ptr<kest::GEMHeartBeat> KestServer::GEMHeartBeat() {
-    return core_->GEMHeartBeat();
+    return Core().GEMHeartBeat();
 }
 
 std::shared_ptr<kest::GEMClock> KestServer::GEMClock() {
-    return core_->GEMClock();
+    return Core().GEMClock();
 }
 
 std::shared_ptr<kest::GEMAlarm> KestServer::GEMAlarm() {
-    return core_->GEMAlarm();
+    return Core().GEMAlarm();
 }
 
 std::shared_ptr<kest::GEMEventReport> KestServer::GEMEventReport() {
-    return core_->GEMEventReport();
+    return Core().GEMEventReport();
 }
 
 bool KestServer::StartGEMTool() {
-    return core_->StartGEMTool();
+    return Core().StartGEMTool();
 }
 
 bool KestServer::StopGEMTool() {
-    return core_->StopGEMTool();
+    return Core().StopGEMTool();
 }
 
 bool KestServer::ShowGEMTool(bool modal) {
-    return core_->ShowGEMTool(modal);
+    return Core().ShowGEMTool(modal);
 }
 
 bool KestServer::HideGEMTool() {
-    return core_->HideGEMTool();
+    return Core().HideGEMTool();
 }
 
 bool KestServer::RefreshGEMTool() {
-    return core_->RefreshGEMTool();
+    return Core().RefreshGEMTool();
 }
 
 frmMain* KestServer::FrmGEMTool() const noexcept {
-    return core_->FrmGEMTool();
+    return Core().FrmGEMTool();
 }
 
 GEM_COMMSTATE KestServer::CommState() const {
-    return core_->State().Comm();
+    return Core().State().Comm();
 }
 
 GEM_CONTROLSTATE KestServer::ControlState() const {
-    return core_->State().Control();
+    return Core().State().Control();
 }
 
 bool KestServer::UpdateProcessState(const std::string& new_state) {
-    return core_->UpdateProcessState(new_state);
+    return Core().UpdateProcessState(new_state);
 }
 
 bool KestServer::UpdatePPEXECName(const std::string& ppid) {
-    return core_->UpdatePPEXECName(ppid);
+    return Core().UpdatePPEXECName(ppid);
 }
 
 bool KestServer::UpdatePPChange(const std::string& ppid, std::int32_t change_status) {
-    return core_->UpdatePPChange(ppid, change_status);
+    return Core().UpdatePPChange(ppid, change_status);
 }
 
 bool KestServer::ReplyCommand(const KestCommand& command) {
-    return core_->ReplyCommand(command);
+    return Core().ReplyCommand(command);
 }
 
 bool KestServer::Send_Msg(const std::string& text) {
-    return core_->Send_Msg(text);
+    return Core().Send_Msg(text);
 }
 
 bool KestServer::Send_S14F1(const std::string& file_name, const std::string& path) {
-    return core_->Send_S14F1(file_name, path);
+    return Core().Send_S14F1(file_name, path);
 }
 
 Variant KestServer::Send_S6F11_UploadMapData(const std::string& file_name,
                                              const std::string& path) {
-    return core_->Send_S6F11_UploadMapData(file_name, path);
+    return Core().Send_S6F11_UploadMapData(file_name, path);
 }
 
 Variant KestServer::Send_S7F23(const std::string& file_name, const std::string& path) {
-    return core_->Send_S7F23(file_name, path);
+    return Core().Send_S7F23(file_name, path);
 }
 
 Variant KestServer::Send_S6F11(const std::string& ceid) {
-    return core_->Send_S6F11(ceid);
+    return Core().Send_S6F11(ceid);
 }
 
 }  // namespace kest

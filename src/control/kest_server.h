@@ -48,9 +48,10 @@ struct KestServerOptions {
 /// database, the settings, the live transactions and commands, the spool, the traces, the timers
 /// and the operator window, and it is the only source of the four notifications.
 ///
-/// Single-threaded: every member is called on the control's executor, and notifications run on
-/// it, inside the call that raises them. Public methods return true on success; a failure is
-/// reported through `ErrorNotification` and the method returns false (or an empty value).
+/// Single-threaded: create the control on the thread that runs its executor and call every
+/// member there (debug builds assert it); notifications run on it, inside the call that raises
+/// them. Public methods return true on success; a failure is reported through
+/// `ErrorNotification` and the method returns false (or an empty value).
 class KestServer final {
   public:
     /// Creates the control for the application directory `app_directory` (which holds GEM.mdb,
@@ -153,6 +154,8 @@ class KestServer final {
 
   private:
     explicit KestServer(std::shared_ptr<ControlCore> core);
+    /// The engine, asserting (in debug builds) that the call comes on the control's thread.
+    ControlCore& Core() const;
     friend struct KestServerAccess;
 
     std::shared_ptr<ControlCore> core_;
