@@ -7,11 +7,13 @@ namespace kest::driver_error {
 
 // The codes the control acts on (they reach the application unchanged).
 
-/// No reply within T3. Raised through `Error`; the text ends with the primary's name ("S6F11").
+/// No reply within T3. Raised through `Error` with the primary's stream, function, system bytes
+/// and name; the text ends with the name ("S6F11").
 inline constexpr int kReplyTimeout = 2012;
 /// A message did not reach the remote entity: the port was closed or not selected, the body could
-/// not be encoded, the socket write failed, or the remote entity rejected it. Raised through
-/// `Error`; the text ends with the message's name.
+/// not be encoded, the connection ended before it was written, or the remote entity rejected it.
+/// Raised through `Error` with the message's stream, function, system bytes and name; the text
+/// ends with the name.
 inline constexpr int kSendFailed = 2015;
 /// The remote entity closed the connection or sent Separate.req.
 inline constexpr int kConnectionClosed = 3002;
@@ -23,7 +25,9 @@ inline constexpr int kControlTimeout = 3005;
 inline constexpr int kNotSelectedTimeout = 3013;
 /// A message stopped arriving for longer than T8 in the middle.
 inline constexpr int kInterCharacterTimeout = 3014;
-/// The socket failed (reset, broken pipe, unreachable network).
+/// The socket failed (reset, broken pipe, unreachable network), or the remote entity stopped
+/// reading: the send queue passed `MaxSendQueueSize` or a write made no progress within
+/// `WriteTimeout`.
 inline constexpr int kNetworkError = 3024;
 
 // The driver's own codes (reported, not acted on by the control).

@@ -19,6 +19,13 @@ void RequireRange(const char* what, long long value, long long low, long long hi
     }
 }
 
+void RequireDuration(const char* what, std::chrono::milliseconds value) {
+    if (value.count() < 1 || value > kLongestTimer) {
+        ThrowInvalidArgument(std::string(what) + " of " + std::to_string(value.count()) +
+                             " ms is outside 1 ms to a day");
+    }
+}
+
 std::chrono::milliseconds FromSeconds(const char* what, float seconds) {
     if (!std::isfinite(seconds) || seconds <= 0 || seconds > 86'400) {
         ThrowInvalidArgument(std::string(what) + " must be above 0 and at most a day");
@@ -93,10 +100,7 @@ std::chrono::milliseconds DriverProperties::Timer(ProtocolTimer timer) const noe
 void DriverProperties::SetTimer(ProtocolTimer timer, std::chrono::milliseconds value) {
     int index = static_cast<int>(timer);
     RequireRange("timer", index, 1, 8);
-    if (value.count() < 1 || value > kLongestTimer) {
-        ThrowInvalidArgument("T" + std::to_string(index) + " of " + std::to_string(value.count()) +
-                             " ms is outside 1 ms to a day");
-    }
+    RequireDuration(("T" + std::to_string(index)).c_str(), value);
     TimerRef(timer) = value;
 }
 
@@ -125,6 +129,16 @@ void DriverProperties::SetMaxMessageSize(std::size_t bytes) {
                              std::to_string(kLargestMessage));
     }
     max_message_size_ = bytes;
+}
+
+void DriverProperties::SetMaxSendQueueSize(std::size_t bytes) {
+    if (bytes < 1) ThrowInvalidArgument("maximum send queue size 0 is below 1");
+    max_send_queue_size_ = bytes;
+}
+
+void DriverProperties::SetWriteTimeout(std::chrono::milliseconds value) {
+    RequireDuration("write timeout", value);
+    write_timeout_ = value;
 }
 
 }  // namespace kest

@@ -119,6 +119,15 @@ class DriverProperties {
     /// The largest message body accepted or sent, in bytes (default 16 MiB), at least 1.
     std::size_t MaxMessageSize() const noexcept { return max_message_size_; }
     void SetMaxMessageSize(std::size_t bytes);
+    /// The most bytes waiting to be written to the socket (default 64 MiB), at least 1. A
+    /// message that would take the total above it drops the connection with 3024: the remote
+    /// entity stopped reading. A message alone always goes, so keep it above `MaxMessageSize`.
+    std::size_t MaxSendQueueSize() const noexcept { return max_send_queue_size_; }
+    void SetMaxSendQueueSize(std::size_t bytes);
+    /// How long a write to the socket may make no progress (default 10 s, 1 ms to a day) before
+    /// the connection is dropped with 3024: the remote entity stopped reading.
+    std::chrono::milliseconds WriteTimeout() const noexcept { return write_timeout_; }
+    void SetWriteTimeout(std::chrono::milliseconds value);
 
   private:
     int Seconds(ProtocolTimer timer) const noexcept;
@@ -152,6 +161,8 @@ class DriverProperties {
     std::string secs2_log_file_;
     std::string secs1_log_path_;
     std::size_t max_message_size_ = 16 * 1024 * 1024;
+    std::size_t max_send_queue_size_ = 64 * 1024 * 1024;
+    std::chrono::milliseconds write_timeout_{10'000};
 };
 
 }  // namespace kest

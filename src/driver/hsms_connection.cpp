@@ -44,7 +44,8 @@ HsmsConnection::HsmsConnection(asio::ip::tcp::socket socket, HsmsConnectionSetti
       reader_(settings.max_body_size),
       t6_(socket_.get_executor()),
       t7_(socket_.get_executor()),
-      t8_(socket_.get_executor()) {
+      t8_(socket_.get_executor()),
+      write_deadline_(socket_.get_executor()) {
     batch_.reserve(kMaxBatch);
 }
 
@@ -99,8 +100,8 @@ void HsmsConnection::Separate() {
 }
 
 void HsmsConnection::Stop() {
+    events_ = nullptr;  // also silences a failure already posted
     if (state_ == State::Closed) return;
-    events_ = nullptr;
     EndControlRequest(false);
     queue_.clear();
     CloseSocket();
@@ -301,8 +302,23 @@ void HsmsConnection::SendControl(const Header& header) {
 }
 
 void HsmsConnection::Enqueue(Outgoing message) {
+    std::size_t size = message.prefix.size() + message.body.size();
+    // Only a remote entity that stopped reading lets the queue grow this far; a message alone
+    // always goes.
+    if (IsLive() && pending_bytes_ > 0 && pending_bytes_ + size > settings_.max_send_queue) {
+        FailLater(driver_error::kNetworkError,
+                  "Send queue full: the remote entity stopped reading (" + QueuedText() + ")",
+                  message.header);
+        return;
+    }
+    pending_bytes_ += size;
     queue_.push_back(std::move(message));
     if (!writing_) WriteNext();
+}
+
+std::string HsmsConnection::QueuedText() const {
+    return std::to_string(pending_bytes_) + " bytes queued, at most " +
+           std::to_string(settings_.max_send_queue);
 }
 
 void HsmsConnection::WriteNext() {
@@ -317,11 +333,20 @@ void HsmsConnection::WriteNext() {
         batch_.push_back(std::move(queue_.front()));
         queue_.pop_front();
     }
+    batch_bytes_ = 0;
     for (const auto& message : batch_) {
         buffers_.emplace_back(message.prefix.data(), message.prefix.size());
         if (!message.body.empty()) buffers_.emplace_back(message.body.data(), message.body.size());
+        batch_bytes_ += message.prefix.size() + message.body.size();
     }
     writing_ = true;
+    last_progress_ = std::chrono::steady_clock::now();
+    if (!write_deadline_.Armed()) ArmWriteDeadline(settings_.write_timeout);
+    // Called after every partial write: each one is progress that keeps the deadline away.
+    auto progress = [this](const std::error_code& ec, std::size_t written) {
+        if (written > 0) last_progress_ = std::chrono::steady_clock::now();
+        return asio::transfer_all()(ec, written);
+    };
     auto done = [self = shared_from_this()](const std::error_code& ec, std::size_t) {
         self->OnWritten(ec);
     };
@@ -330,10 +355,28 @@ void HsmsConnection::WriteNext() {
     if (buffers_.size() <= 2) {
         std::array<asio::const_buffer, 2> pair{
             buffers_[0], buffers_.size() == 2 ? buffers_[1] : asio::const_buffer()};
-        asio::async_write(socket_, pair, std::move(done));
+        asio::async_write(socket_, pair, progress, std::move(done));
     } else {
-        asio::async_write(socket_, buffers_, std::move(done));
+        asio::async_write(socket_, buffers_, progress, std::move(done));
     }
+}
+
+void HsmsConnection::ArmWriteDeadline(std::chrono::milliseconds after) {
+    write_deadline_.Start(after, shared_from_this(), [this] { OnWriteDeadline(); });
+}
+
+void HsmsConnection::OnWriteDeadline() {
+    // Left to expire while idle rather than restarted for every write; the next write re-arms it.
+    if (!writing_ || !IsLive()) return;
+    auto idle = std::chrono::steady_clock::now() - last_progress_;
+    if (idle < settings_.write_timeout) {
+        ArmWriteDeadline(
+            std::chrono::ceil<std::chrono::milliseconds>(settings_.write_timeout - idle));
+        return;
+    }
+    Fail(driver_error::kNetworkError,
+         "Write timed out: nothing could be written for " + DurationText(settings_.write_timeout) +
+             "; the remote entity stopped reading (" + QueuedText() + ")");
 }
 
 void HsmsConnection::OnWritten(const std::error_code& ec) {
@@ -346,6 +389,7 @@ void HsmsConnection::OnWritten(const std::error_code& ec) {
         }
         return;
     }
+    pending_bytes_ -= batch_bytes_;
     WriteNext();
 }
 
@@ -390,12 +434,32 @@ void HsmsConnection::OnT6() {
 void HsmsConnection::Fail(int code, const std::string& text) {
     if (!IsLive()) return;
     bool was_selected = state_ == State::Selected;
-    EndControlRequest(false);
-    auto unsent = TakeUnsent();
-    CloseSocket();
+    auto unsent = Shut();
     if (auto* events = std::exchange(events_, nullptr)) {
         events->Closed(was_selected, code, text, std::move(unsent));
     }
+}
+
+void HsmsConnection::FailLater(int code, const std::string& text, const Header& refused) {
+    // Inside a call of the owner (a send): the connection ends now, the owner hears of it from a
+    // handler, unless it stops the connection first.
+    if (!IsLive()) return;
+    bool was_selected = state_ == State::Selected;
+    auto unsent = Shut();
+    if (refused.IsData()) unsent.push_back(refused);
+    asio::post(socket_.get_executor(), [self = shared_from_this(), was_selected, code, text,
+                                        unsent = std::move(unsent)]() mutable {
+        if (auto* events = std::exchange(self->events_, nullptr)) {
+            events->Closed(was_selected, code, text, std::move(unsent));
+        }
+    });
+}
+
+std::vector<Header> HsmsConnection::Shut() {
+    EndControlRequest(false);
+    auto unsent = TakeUnsent();
+    CloseSocket();
+    return unsent;
 }
 
 void HsmsConnection::CloseSocket() noexcept {
@@ -403,6 +467,7 @@ void HsmsConnection::CloseSocket() noexcept {
     t6_.Cancel();
     t7_.Cancel();
     t8_.Cancel();
+    write_deadline_.Cancel();
     std::error_code ignored;
     socket_.close(ignored);
 }

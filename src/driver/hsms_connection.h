@@ -27,6 +27,9 @@ struct HsmsConnectionSettings {
     std::chrono::milliseconds t7{10000};  ///< not selected
     std::chrono::milliseconds t8{5000};   ///< gap inside one message
     std::size_t max_body_size = 16 * 1024 * 1024;
+    /// Bytes waiting to be written beyond which the remote entity counts as no longer reading.
+    std::size_t max_send_queue = 64 * 1024 * 1024;
+    std::chrono::milliseconds write_timeout{10000};  ///< a write making no progress
 };
 
 /// What a connection tells its owner. Called from the connection's handlers; the owner may stop
@@ -52,6 +55,8 @@ class HsmsConnectionEvents {
 
 /// One HSMS-SS connection over a connected socket: the NOT SELECTED / SELECTED state machine,
 /// the control messages, T6, T7 and T8, a read loop and a write queue with one write in flight.
+/// A remote entity that stops reading costs bounded memory: the queue is capped in bytes and a
+/// write that makes no progress for the write timeout ends the connection (3024).
 class HsmsConnection : public std::enable_shared_from_this<HsmsConnection> {
   public:
     /// NOT SELECTED and SELECTED as in E37; Separating while Separate.req is written; Closed.
@@ -63,7 +68,8 @@ class HsmsConnection : public std::enable_shared_from_this<HsmsConnection> {
 
     /// Starts reading and T7; the active side sends Select.req and starts T6.
     void Start(HsmsConnectionEvents* events);
-    /// Queues a data message; only while SELECTED (returns false otherwise).
+    /// Queues a data message; only while SELECTED (returns false otherwise). A full queue ends
+    /// the connection; `Closed` follows from a handler, never inside this call.
     bool Send(const hsms::Header& header, std::vector<std::uint8_t> body);
     /// Sends Linktest.req; `done(true)` on Linktest.rsp, `done(false)` when the connection ends
     /// first. No Linktest.rsp within T6 ends the connection (3005). False (and `done` is not
@@ -108,11 +114,16 @@ class HsmsConnection : public std::enable_shared_from_this<HsmsConnection> {
     void Enqueue(Outgoing message);
     void WriteNext();
     void OnWritten(const std::error_code& ec);
+    void ArmWriteDeadline(std::chrono::milliseconds after);
+    void OnWriteDeadline();
+    std::string QueuedText() const;
     void UpdateT8();
     void StartControlRequest(ControlRequest kind, std::uint32_t system_bytes);
     void EndControlRequest(bool answered);
     void OnT6();
     void Fail(int code, const std::string& text);
+    void FailLater(int code, const std::string& text, const hsms::Header& refused);
+    std::vector<hsms::Header> Shut();
     void CloseSocket() noexcept;
     std::vector<hsms::Header> TakeUnsent();
 
@@ -125,6 +136,9 @@ class HsmsConnection : public std::enable_shared_from_this<HsmsConnection> {
     std::deque<Outgoing> queue_;
     std::vector<Outgoing> batch_;  // the write in flight
     std::vector<asio::const_buffer> buffers_;
+    std::size_t batch_bytes_ = 0;
+    std::size_t pending_bytes_ = 0;  // queued and in flight, not yet written
+    std::chrono::steady_clock::time_point last_progress_{};
     bool writing_ = false;
     ControlRequest request_ = ControlRequest::None;
     std::uint32_t request_system_bytes_ = 0;
@@ -133,6 +147,7 @@ class HsmsConnection : public std::enable_shared_from_this<HsmsConnection> {
     Deadline t6_;
     Deadline t7_;
     Deadline t8_;
+    Deadline write_deadline_;
 };
 
 /// "5 s" for whole seconds, else "250 ms": timer values in texts.

@@ -170,8 +170,13 @@ void HsmsTransport::Accepted(asio::ip::tcp::socket socket) {
 
 void HsmsTransport::Serve(asio::ip::tcp::socket socket, const std::string& note) {
     Note(note);
-    HsmsConnectionSettings connection_settings{settings_.role, settings_.t6, settings_.t7,
-                                               settings_.t8, settings_.max_body_size};
+    HsmsConnectionSettings connection_settings{settings_.role,
+                                               settings_.t6,
+                                               settings_.t7,
+                                               settings_.t8,
+                                               settings_.max_body_size,
+                                               settings_.max_send_queue,
+                                               settings_.write_timeout};
     connection_ = std::make_shared<HsmsConnection>(std::move(socket), connection_settings);
     auto connection = connection_;
     connection->Start(this);

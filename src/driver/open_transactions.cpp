@@ -66,18 +66,18 @@ std::optional<OpenTransactions::TimePoint> OpenTransactions::EarliestDeadline() 
     return earliest;
 }
 
-void SentHistory::Add(std::uint32_t system_bytes, std::string name) {
-    entries_[next_] = {system_bytes, std::move(name)};
+void SentHistory::Add(const MessageHeader& header) {
+    entries_[next_] = header;
     next_ = (next_ + 1) % kSize;
 }
 
-std::string SentHistory::Find(std::uint32_t system_bytes) const {
+std::optional<MessageHeader> SentHistory::Find(std::uint32_t system_bytes) const {
     // Newest first: system bytes come round again after 2^31 messages.
     for (std::size_t i = 1; i <= kSize; ++i) {
         const auto& entry = entries_[(next_ + kSize - i) % kSize];
-        if (!entry.second.empty() && entry.first == system_bytes) return entry.second;
+        if (entry && entry->system_bytes == system_bytes) return entry;
     }
-    return {};
+    return std::nullopt;
 }
 
 }  // namespace kest

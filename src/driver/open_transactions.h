@@ -6,12 +6,12 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <string>
 #include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "driver/secs_transaction.h"
+#include "driver/transport.h"
 
 namespace kest {
 
@@ -52,18 +52,18 @@ class OpenTransactions {
     std::uint32_t counter_;
 };
 
-/// The names of the last data messages sent, by system bytes, so that a Reject.req for a
-/// message that expected no reply can still name it.
+/// The headers of the last data messages sent, so that a Reject.req for a message that expected
+/// no reply can still name it.
 class SentHistory {
   public:
-    /// Remembers that `name` went out with `system_bytes`.
-    void Add(std::uint32_t system_bytes, std::string name);
-    /// The name sent with `system_bytes`, or empty when it is no longer remembered.
-    std::string Find(std::uint32_t system_bytes) const;
+    /// Remembers that `header` went out.
+    void Add(const MessageHeader& header);
+    /// The newest header sent with `system_bytes`, or none when it is no longer remembered.
+    std::optional<MessageHeader> Find(std::uint32_t system_bytes) const;
 
   private:
     static constexpr std::size_t kSize = 64;
-    std::array<std::pair<std::uint32_t, std::string>, kSize> entries_{};
+    std::array<std::optional<MessageHeader>, kSize> entries_{};
     std::size_t next_ = 0;
 };
 

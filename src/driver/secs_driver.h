@@ -18,8 +18,9 @@ struct DriverError {
     std::string text;
     /// The driver's source line that raised it.
     int line = 0;
-    /// The message concerned, when there is one: stream, function, system bytes and its name
-    /// ("S6F11"); stream and function are -1 and the name is empty otherwise.
+    /// The message concerned, when there is one: stream, function, system bytes (0 for a message
+    /// refused before it went out) and its name ("S6F11"); stream and function are -1 and the
+    /// name is empty otherwise.
     int stream = -1;
     int function = -1;
     std::uint32_t system_bytes = 0;
@@ -37,7 +38,8 @@ class SecsDriverEvents {
     /// The session became SELECTED: messages can flow.
     virtual void Connect() = 0;
     /// The session left SELECTED; `error_code` says why (3002 closed by the remote entity, 3024
-    /// network error, 3005/3014 a timer, 3006 the port was closed, 3007 a protocol violation).
+    /// network error or a remote entity that stopped reading, 3005/3014 a timer, 3006 the port
+    /// was closed, 3007 a protocol violation).
     virtual void Disconnect(int error_code, const std::string& error_text) = 0;
     /// A primary arrived, with its reply shell in `Secondary`. A non-zero `error_code` (2016)
     /// says its body could not be decoded; the header fields are still exact.

@@ -1,7 +1,7 @@
 #include "driver/vortel_tool.h"
 
 #include <asio/post.hpp>
-#include <cstdlib>
+#include <utility>
 
 #include "driver/driver_errors.h"
 #include "driver/hsms_transport.h"
@@ -59,6 +59,8 @@ void VortelTool::OpenPort() {
     settings.t7 = Timer(ProtocolTimer::T7);
     settings.t8 = Timer(ProtocolTimer::T8);
     settings.max_body_size = MaxMessageSize();
+    settings.max_send_queue = MaxSendQueueSize();
+    settings.write_timeout = WriteTimeout();
     transport_ = std::make_shared<HsmsTransport>(executor_, std::move(settings),
                                                  static_cast<TransportEvents&>(*this));
     transport_->Open();
@@ -83,7 +85,9 @@ std::string VortelTool::PortProblem() const {
 
 void VortelTool::ClosePort() {
     if (!transport_) return;
-    bool was_selected = transport_->IsReady();
+    // Not the transport's state: a connection that failed inside a send is no longer ready, but
+    // the application has not heard of its end yet.
+    bool was_selected = std::exchange(connected_, false);
     auto transport = std::move(transport_);
     transport->Close(AbruptClose());
     AbandonOpen("the port was closed");
@@ -130,16 +134,19 @@ std::uint16_t VortelTool::ListeningPort() const {
 
 void VortelTool::LinkUp() {
     auto self = shared_from_this();
+    connected_ = true;
     if (auto events = events_.lock()) events->Connect();
 }
 
 void VortelTool::LinkDown(int code, const std::string& text, std::vector<MessageHeader> unsent) {
     auto self = shared_from_this();
+    connected_ = false;
     AbandonOpen("the connection ended");
     // The messages first: they failed before the connection was declared lost.
     for (const auto& header : unsent) {
-        RaiseError(driver_error::kSendFailed, "Not sent, the connection ended: " +
-                                                  MessageName(header.stream, header.function));
+        RaiseError(driver_error::kSendFailed,
+                   "Not sent, the connection ended: " + MessageName(header.stream, header.function),
+                   Ref(header));
     }
     if (auto events = events_.lock()) events->Disconnect(code, text);
 }
@@ -157,30 +164,25 @@ void VortelTool::LinkNote(const std::string& text) {
     log_.Note(text);
 }
 
-void VortelTool::RaiseError(int code, const std::string& text, int line) {
+void VortelTool::RaiseError(int code, const std::string& text, const MessageRef& about, int line) {
     if (auto events = events_.lock()) {
         DriverError error;
         error.code = code;
         error.text = text;
         error.line = line;
-        // Interim: the message texts end with the name; fields are filled from it.
-        if (code == driver_error::kReplyTimeout || code == driver_error::kSendFailed) {
-            if (std::size_t at = text.rfind(' '); at != std::string::npos) {
-                error.message_name = text.substr(at + 1);
-                std::size_t f = error.message_name.find('F');
-                if (error.message_name.starts_with('S') && f != std::string::npos) {
-                    error.stream = std::atoi(error.message_name.substr(1, f - 1).c_str());
-                    error.function = std::atoi(error.message_name.substr(f + 1).c_str());
-                }
-            }
+        if (about.stream >= 0) {
+            error.stream = about.stream;
+            error.function = about.function;
+            error.system_bytes = about.system_bytes;
+            error.message_name = MessageName(about.stream, about.function);
         }
         events->Error(error);
     }
 }
 
-void VortelTool::PostError(int code, const std::string& text, int line) {
-    asio::post(executor_, [weak = weak_from_this(), code, text, line] {
-        if (auto self = weak.lock()) self->RaiseError(code, text, line);
+void VortelTool::PostError(int code, const std::string& text, const MessageRef& about, int line) {
+    asio::post(executor_, [weak = weak_from_this(), code, text, about, line] {
+        if (auto self = weak.lock()) self->RaiseError(code, text, about, line);
     });
 }
 

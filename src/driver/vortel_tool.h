@@ -22,6 +22,13 @@ namespace kest {
 
 class HsmsTransport;
 
+/// The message a driver error is about; its name follows from stream and function.
+struct MessageRef {
+    int stream = -1;  ///< -1: the error concerns no message
+    int function = -1;
+    std::uint32_t system_bytes = 0;  ///< 0 for a message refused before it got any
+};
+
 /// The SECS driver: HSMS-SS over TCP (active or passive), transactions matched by system bytes
 /// and bounded by T3, the message dictionary that pre-shapes primaries and reply shells, and the
 /// SECS-II log. Single-threaded: call it on the executor given at creation; every event is
@@ -81,10 +88,17 @@ class VortelTool final : public SecsDriver,
     void LinkTrace(LogDirection direction, const std::string& what) override;
     void LinkNote(const std::string& text) override;
 
+    static MessageRef Ref(const SecsMessage& message, std::uint32_t system_bytes) {
+        return {message.Stream(), message.Function(), system_bytes};
+    }
+    static MessageRef Ref(const MessageHeader& header) {
+        return {header.stream, header.function, header.system_bytes};
+    }
+
     std::string PortProblem() const;
     bool Encode(const SecsMessage& message, std::vector<std::uint8_t>& body, std::string_view verb,
-                const std::string& name);
-    bool TransportReady(std::string_view verb, const std::string& name);
+                const MessageRef& about);
+    bool TransportReady(std::string_view verb, const MessageRef& about);
     void Transmit(const MessageHeader& header, const SecsMessage& message,
                   std::vector<std::uint8_t> body, std::string_view remark = {});
     void OpenTransaction(const std::shared_ptr<SecsTransaction>& transaction,
@@ -98,14 +112,17 @@ class VortelTool final : public SecsDriver,
     bool Decode(std::span<const std::uint8_t> body, SecsMessage& message, std::string& error);
     SecsMessage ReplyShell(int stream, int function) const;
 
-    void RaiseError(int code, const std::string& text, int line = __builtin_LINE());
-    void PostError(int code, const std::string& text, int line = __builtin_LINE());
+    void RaiseError(int code, const std::string& text, const MessageRef& about = {},
+                    int line = __builtin_LINE());
+    void PostError(int code, const std::string& text, const MessageRef& about = {},
+                   int line = __builtin_LINE());
 
     asio::any_io_executor executor_;
     SecsLog log_;
     std::weak_ptr<SecsDriverEvents> events_;
     std::shared_ptr<const MessageDictionary> dictionary_;  // null: the built-in one
     std::shared_ptr<HsmsTransport> transport_;
+    bool connected_ = false;  // Connect raised, Disconnect not yet
     OpenTransactions open_;
     SentHistory sent_;
     asio::steady_timer t3_timer_;

@@ -1,5 +1,6 @@
 // VortelTool: sending, receiving, and the T3 reply timer.
 #include <exception>
+#include <optional>
 
 #include "driver/driver_errors.h"
 #include "driver/hsms_connection.h"
@@ -20,9 +21,9 @@ bool ReplyFits(const SecsMessage& primary, const MessageHeader& reply) {
 
 bool VortelTool::SendPrimary(const std::shared_ptr<SecsTransaction>& transaction) {
     const SecsMessage& primary = transaction->Primary();
-    std::string name = primary.Name();
+    MessageRef about = Ref(primary, 0);  // no system bytes until it goes out
     std::vector<std::uint8_t> body;
-    if (!TransportReady("Send failed", name) || !Encode(primary, body, "Send failed", name)) {
+    if (!TransportReady("Send failed", about) || !Encode(primary, body, "Send failed", about)) {
         return false;
     }
     // A transaction sent again stops waiting under its old system bytes.
@@ -42,19 +43,21 @@ bool VortelTool::SendPrimary(const std::shared_ptr<SecsTransaction>& transaction
 
 bool VortelTool::SendReply(SecsTransaction& transaction) {
     const SecsMessage& reply = transaction.Secondary();
-    std::string name = reply.Name();
+    MessageRef about = Ref(reply, transaction.SystemBytes());
     if (!transaction.IsReceived()) {
         PostError(driver_error::kSendFailed,
                   "Reply failed, the primary was not received from the remote entity: " +
-                      transaction.Primary().Name());
+                      transaction.Primary().Name(),
+                  Ref(transaction.Primary(), transaction.SystemBytes()));
         return false;
     }
     if (transaction.IsReplied()) {
-        PostError(driver_error::kSendFailed, "Reply failed, the reply was sent already: " + name);
+        PostError(driver_error::kSendFailed,
+                  "Reply failed, the reply was sent already: " + reply.Name(), about);
         return false;
     }
     std::vector<std::uint8_t> body;
-    if (!TransportReady("Reply failed", name) || !Encode(reply, body, "Reply failed", name)) {
+    if (!TransportReady("Reply failed", about) || !Encode(reply, body, "Reply failed", about)) {
         return false;
     }
     MessageHeader header{static_cast<std::uint16_t>(transaction.DeviceID()), reply.Stream(),
@@ -64,31 +67,35 @@ bool VortelTool::SendReply(SecsTransaction& transaction) {
     return true;
 }
 
-// Error texts put the reason between `verb` and the message name: the control reads the name
-// back from the end of the text.
-bool VortelTool::TransportReady(std::string_view verb, const std::string& name) {
+// Error texts put the reason between `verb` and the message name, as the application has
+// always seen them.
+bool VortelTool::TransportReady(std::string_view verb, const MessageRef& about) {
     if (transport_ && transport_->IsReady()) return true;
     PostError(driver_error::kSendFailed,
               std::string(verb) +
                   (transport_ ? ", the session is not selected: " : ", the port is closed: ") +
-                  name);
+                  MessageName(about.stream, about.function),
+              about);
     return false;
 }
 
 bool VortelTool::Encode(const SecsMessage& message, std::vector<std::uint8_t>& body,
-                        std::string_view verb, const std::string& name) {
+                        std::string_view verb, const MessageRef& about) {
     try {
         EncodeBody(message, body);
     } catch (const std::exception& e) {
         PostError(driver_error::kSendFailed,
-                  std::string(verb) + ", the body cannot be encoded (" + e.what() + "): " + name);
+                  std::string(verb) + ", the body cannot be encoded (" + e.what() +
+                      "): " + message.Name(),
+                  about);
         return false;
     }
     if (body.size() > MaxMessageSize()) {
-        PostError(driver_error::kSendFailed, std::string(verb) + ", the body of " +
-                                                 std::to_string(body.size()) +
-                                                 " bytes exceeds the maximum of " +
-                                                 std::to_string(MaxMessageSize()) + ": " + name);
+        PostError(driver_error::kSendFailed,
+                  std::string(verb) + ", the body of " + std::to_string(body.size()) +
+                      " bytes exceeds the maximum of " + std::to_string(MaxMessageSize()) + ": " +
+                      message.Name(),
+                  about);
         return false;
     }
     return true;
@@ -97,7 +104,7 @@ bool VortelTool::Encode(const SecsMessage& message, std::vector<std::uint8_t>& b
 void VortelTool::Transmit(const MessageHeader& header, const SecsMessage& message,
                           std::vector<std::uint8_t> body, std::string_view remark) {
     log_.Message(LogDirection::Sent, header, &message, body, remark);
-    sent_.Add(header.system_bytes, message.Name());
+    sent_.Add(header);
     transport_->Send(header, std::move(body));
 }
 
@@ -129,9 +136,10 @@ void VortelTool::OnT3() {
         std::string name = entry.transaction->Primary().Name();
         if (entry.retries_left > 0 && IsSelected() && Resend(system_bytes, entry)) continue;
         log_.Note("No reply within T3 to " + name + " SystemBytes=" + std::to_string(system_bytes));
-        RaiseError(driver_error::kReplyTimeout, "Reply time-out T3 (" +
-                                                    DurationText(Timer(ProtocolTimer::T3)) +
-                                                    ") waiting for the reply to " + name);
+        RaiseError(driver_error::kReplyTimeout,
+                   "Reply time-out T3 (" + DurationText(Timer(ProtocolTimer::T3)) +
+                       ") waiting for the reply to " + name,
+                   Ref(entry.transaction->Primary(), system_bytes));
     }
     if (auto next = open_.EarliestDeadline()) ArmT3(*next);
 }
@@ -139,7 +147,7 @@ void VortelTool::OnT3() {
 bool VortelTool::Resend(std::uint32_t system_bytes, OpenTransactions::Entry entry) {
     const SecsMessage& primary = entry.transaction->Primary();
     std::vector<std::uint8_t> body;
-    if (!Encode(primary, body, "Send failed", primary.Name())) return false;
+    if (!Encode(primary, body, "Send failed", Ref(primary, system_bytes))) return false;
     MessageHeader header{static_cast<std::uint16_t>(entry.transaction->DeviceID()),
                          primary.Stream(), primary.Function(), true, system_bytes};
     --entry.retries_left;
@@ -233,14 +241,21 @@ SecsMessage VortelTool::ReplyShell(int stream, int function) const {
 void VortelTool::MessageRejected(std::uint32_t system_bytes, const std::string& reason) {
     auto self = shared_from_this();
     auto entry = open_.Take(system_bytes);
-    std::string name = entry ? entry->transaction->Primary().Name() : sent_.Find(system_bytes);
-    if (name.empty()) {
+    std::optional<MessageRef> about;
+    if (entry) {
+        about = Ref(entry->transaction->Primary(), system_bytes);
+    } else if (auto header = sent_.Find(system_bytes)) {
+        about = Ref(*header);
+    }
+    if (!about) {
         log_.Note("Reject.req for SystemBytes=" + std::to_string(system_bytes) +
                   ", which names no message sent recently: " + reason);
         return;
     }
     RaiseError(driver_error::kSendFailed,
-               "Send failed, rejected by the remote entity (" + reason + "): " + name);
+               "Send failed, rejected by the remote entity (" + reason +
+                   "): " + MessageName(about->stream, about->function),
+               *about);
 }
 
 }  // namespace kest

@@ -6,12 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "driver/driver_errors.h"
 #include "driver/vortel_tool.h"
 #include "driver_test_support.h"
+#include "support/test_helpers.h"
 
 namespace kest::test {
 
@@ -36,16 +35,20 @@ inline constexpr const char* kTestDictionary = R"(<?xml version="1.0"?>
 </dictionary>
 )";
 
-/// Milliseconds for every protocol timer, so that no test waits long.
-inline void UseShortTimers(VortelTool& driver) {
-    driver.SetTimer(ProtocolTimer::T3, 150ms);
+/// The value a test gives the timer it exercises.
+inline constexpr std::chrono::milliseconds kShort = 150ms;
+/// Every other timer: long enough that a loaded machine never sees it expire. T5 stays short,
+/// since it only brings the next connection attempt sooner.
+inline constexpr std::chrono::milliseconds kLong = 30s;
+
+inline void UseTestTimers(VortelTool& driver) {
+    for (auto timer : {ProtocolTimer::T3, ProtocolTimer::T6, ProtocolTimer::T7, ProtocolTimer::T8})
+        driver.SetTimer(timer, kLong);
     driver.SetTimer(ProtocolTimer::T5, 100ms);
-    driver.SetTimer(ProtocolTimer::T6, 150ms);
-    driver.SetTimer(ProtocolTimer::T7, 150ms);
-    driver.SetTimer(ProtocolTimer::T8, 150ms);
+    driver.SetWriteTimeout(kLong);
 }
 
-/// A driver with the test dictionary, short timers and a recorder for its events.
+/// A driver with the test dictionary, the test timers and a recorder for its events.
 struct DriverUnderTest {
     DriverUnderTest(asio::io_context& io, enmConnectionMode mode, int device_id = 1)
         : driver(VortelTool::Create(io.get_executor())), events(std::make_shared<EventRecorder>()) {
@@ -56,7 +59,7 @@ struct DriverUnderTest {
         driver->SetLocalIPPort(0);
         driver->SetRemoteIPAddress("127.0.0.1");
         driver->SetDeviceID(device_id);
-        UseShortTimers(*driver);
+        UseTestTimers(*driver);
     }
 
     std::shared_ptr<VortelTool> driver;
@@ -82,13 +85,8 @@ class TempDir {
     /// Everything every file in the directory tree holds, concatenated.
     std::string AllText() const {
         std::string text;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(path_)) {
-            if (!entry.is_regular_file()) continue;
-            std::ifstream in(entry.path());
-            std::stringstream s;
-            s << in.rdbuf();
-            text += s.str();
-        }
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(path_))
+            text += ReadFile(entry.path());
         return text;
     }
 
@@ -101,8 +99,11 @@ inline const std::string kS1F1W_21 = "00 00 00 0a 00 01 81 01 00 00 00 00 00 21"
 
 /// A passive driver listening on an ephemeral port of 127.0.0.1, with raw-peer helpers.
 class Passive : public ::testing::Test {
-  protected:
-    void SetUp() override {
+  public:
+    void SetUp() override { Reopen(); }
+
+    // Opens the port again, so that properties read at opening take effect.
+    void Reopen() {
         under_.driver->OpenPort();
         port_ = under_.driver->ListeningPort();
         ASSERT_NE(port_, 0);

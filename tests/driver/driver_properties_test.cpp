@@ -2,30 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "base/error.h"
+#include "support/test_helpers.h"
 
 namespace kest {
 namespace {
 
 using namespace std::chrono_literals;
-
-TEST(DriverProperties, DefaultsAreTheUsualSemiValues) {
-    DriverProperties p;
-    EXPECT_EQ(p.PortType(), enmPortType::PortTypeHSMS_SS);
-    EXPECT_EQ(p.ConnectionMode(), enmConnectionMode::ConnectionModePassive);
-    EXPECT_FLOAT_EQ(p.T1(), 0.5f);
-    EXPECT_FLOAT_EQ(p.T2(), 10.0f);
-    EXPECT_EQ(p.T3(), 45);
-    EXPECT_EQ(p.T4(), 45);
-    EXPECT_EQ(p.T5(), 10);
-    EXPECT_EQ(p.T6(), 5);
-    EXPECT_EQ(p.T7(), 10);
-    EXPECT_EQ(p.T8(), 5);
-    EXPECT_EQ(p.RetryLimit(), 3);
-    EXPECT_EQ(p.MaxMessageSize(), 16u * 1024 * 1024);
-    EXPECT_TRUE(p.NetworkPort());
-    EXPECT_TRUE(p.LogEnabled());
-}
 
 TEST(DriverProperties, TimersAcceptSecondsAndMilliseconds) {
     DriverProperties p;
@@ -41,36 +26,57 @@ TEST(DriverProperties, TimersAcceptSecondsAndMilliseconds) {
     EXPECT_EQ(p.Timer(ProtocolTimer::T2), 25'000ms);
 }
 
-// Each setter refuses what is out of range with error 5 and keeps the old value.
+// Each setter refuses a value just outside its range with error 5 and keeps the old value; the
+// value at the edge is taken.
 TEST(DriverProperties, RefuseValuesOutOfRange) {
-    DriverProperties p;
-    auto refused = [](auto&& set) {
-        try {
-            set();
-        } catch (const KestException& e) {
-            return e.Number() == errc::kInvalidArgument;
-        }
-        return false;
+    struct Case {
+        const char* name;
+        std::function<void(DriverProperties&)> outside;
+        std::function<void(DriverProperties&)> edge;
     };
-    EXPECT_TRUE(refused([&] { p.SetDeviceID(-1); }));
-    EXPECT_TRUE(refused([&] { p.SetDeviceID(32768); }));
-    EXPECT_NO_THROW(p.SetDeviceID(32767));
-    EXPECT_TRUE(refused([&] { p.SetRetryLimit(32); }));
-    EXPECT_TRUE(refused([&] { p.SetLocalIPPort(65536); }));
-    EXPECT_NO_THROW(p.SetLocalIPPort(0));
-    EXPECT_TRUE(refused([&] { p.SetRemoteIPPort(0); }));
-    EXPECT_TRUE(refused([&] { p.SetT3(0); }));
-    EXPECT_TRUE(refused([&] { p.SetT1(0.0f); }));
-    EXPECT_TRUE(refused([&] { p.SetT2(-1.0f); }));
-    EXPECT_TRUE(refused([&] { p.SetTimer(ProtocolTimer::T8, 0ms); }));
-    EXPECT_TRUE(refused([&] { p.SetT3RetryCount(-1); }));
-    EXPECT_TRUE(refused([&] { p.SetMaxMessageSize(0); }));
-    EXPECT_TRUE(refused([&] { p.SetPortType(static_cast<enmPortType>(5)); }));
-    EXPECT_TRUE(refused([&] { p.SetConnectionMode(static_cast<enmConnectionMode>(0)); }));
-    EXPECT_TRUE(refused([&] { p.SetBaudRate(static_cast<enmBaudRate>(600)); }));
-    EXPECT_EQ(p.DeviceID(), 32767);
-    EXPECT_EQ(p.T3(), 45);
-    EXPECT_EQ(p.PortType(), enmPortType::PortTypeHSMS_SS);
+    auto none = [](DriverProperties&) {};
+    const Case cases[] = {
+        {"device ID low", [](auto& p) { p.SetDeviceID(-1); }, [](auto& p) { p.SetDeviceID(0); }},
+        {"device ID high", [](auto& p) { p.SetDeviceID(32768); },
+         [](auto& p) { p.SetDeviceID(32767); }},
+        {"retry limit", [](auto& p) { p.SetRetryLimit(32); }, [](auto& p) { p.SetRetryLimit(31); }},
+        {"local port", [](auto& p) { p.SetLocalIPPort(65536); },
+         [](auto& p) { p.SetLocalIPPort(0); }},
+        {"remote port", [](auto& p) { p.SetRemoteIPPort(0); },
+         [](auto& p) { p.SetRemoteIPPort(65535); }},
+        {"T3", [](auto& p) { p.SetT3(0); }, [](auto& p) { p.SetT3(1); }},
+        {"T1", [](auto& p) { p.SetT1(0.0f); }, none},
+        {"T2", [](auto& p) { p.SetT2(-1.0f); }, none},
+        {"timer", [](auto& p) { p.SetTimer(ProtocolTimer::T8, 0ms); },
+         [](auto& p) { p.SetTimer(ProtocolTimer::T8, 24h); }},
+        {"timer above a day", [](auto& p) { p.SetTimer(ProtocolTimer::T8, 24h + 1ms); }, none},
+        {"T3 retry count", [](auto& p) { p.SetT3RetryCount(-1); },
+         [](auto& p) { p.SetT3RetryCount(10); }},
+        {"max message size", [](auto& p) { p.SetMaxMessageSize(0); },
+         [](auto& p) { p.SetMaxMessageSize(1); }},
+        {"max send queue size", [](auto& p) { p.SetMaxSendQueueSize(0); },
+         [](auto& p) { p.SetMaxSendQueueSize(1); }},
+        {"write timeout", [](auto& p) { p.SetWriteTimeout(0ms); },
+         [](auto& p) { p.SetWriteTimeout(1ms); }},
+        {"write timeout above a day", [](auto& p) { p.SetWriteTimeout(24h + 1ms); },
+         [](auto& p) { p.SetWriteTimeout(24h); }},
+        {"port type", [](auto& p) { p.SetPortType(static_cast<enmPortType>(5)); }, none},
+        {"connection mode", [](auto& p) { p.SetConnectionMode(static_cast<enmConnectionMode>(0)); },
+         none},
+        {"baud rate", [](auto& p) { p.SetBaudRate(static_cast<enmBaudRate>(600)); }, none},
+    };
+    for (const auto& c : cases) {
+        DriverProperties p;
+        DriverProperties before = p;
+        EXPECT_EQ(test::ErrorNumber([&] { c.outside(p); }), errc::kInvalidArgument) << c.name;
+        EXPECT_EQ(p.DeviceID(), before.DeviceID()) << c.name;
+        EXPECT_EQ(p.T3(), before.T3()) << c.name;
+        EXPECT_EQ(p.Timer(ProtocolTimer::T8), before.Timer(ProtocolTimer::T8)) << c.name;
+        EXPECT_EQ(p.PortType(), before.PortType()) << c.name;
+        EXPECT_EQ(p.MaxSendQueueSize(), before.MaxSendQueueSize()) << c.name;
+        EXPECT_EQ(p.WriteTimeout(), before.WriteTimeout()) << c.name;
+        EXPECT_NO_THROW(c.edge(p)) << c.name;
+    }
 }
 
 }  // namespace

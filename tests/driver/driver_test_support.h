@@ -10,6 +10,7 @@
 #include <asio/write.hpp>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -54,24 +55,25 @@ struct DriverEvent {
     int code = 0;
     std::string text;
     std::shared_ptr<SecsTransaction> transaction;
+    DriverError error;  ///< the fields of an "Error"
 };
 
 /// Records every event; an optional hook reacts to each one as the control would.
 class EventRecorder : public SecsDriverEvents {
   public:
-    void Connect() override { Add({"Connect", 0, "", nullptr}); }
+    void Connect() override { Add({"Connect", 0, "", nullptr, {}}); }
     void Disconnect(int code, const std::string& text) override {
-        Add({"Disconnect", code, text, nullptr});
+        Add({"Disconnect", code, text, nullptr, {}});
     }
     void ReceivedPrimary(std::shared_ptr<SecsTransaction> t, int code,
                          const std::string& text) override {
-        Add({"ReceivedPrimary", code, text, std::move(t)});
+        Add({"ReceivedPrimary", code, text, std::move(t), {}});
     }
     void ReceivedSecondary(std::shared_ptr<SecsTransaction> t, int code,
                            const std::string& text) override {
-        Add({"ReceivedSecondary", code, text, std::move(t)});
+        Add({"ReceivedSecondary", code, text, std::move(t), {}});
     }
-    void Error(const DriverError& e) override { Add({"Error", e.code, e.text, nullptr}); }
+    void Error(const DriverError& e) override { Add({"Error", e.code, e.text, nullptr, e}); }
 
     std::size_t Count(const std::string& kind) const {
         std::size_t n = 0;
@@ -112,7 +114,10 @@ class RawPeer {
     /// Connects to 127.0.0.1:`port` (the kernel completes it without the driver's help).
     void Connect(std::uint16_t port) {
         socket_.connect({asio::ip::make_address("127.0.0.1"), port});
+        NoDelay();
     }
+    /// Frames go out at once rather than wait for the driver's delayed ACK.
+    void NoDelay() { socket_.set_option(asio::ip::tcp::no_delay(true)); }
     asio::ip::tcp::socket& Socket() { return socket_; }
     bool IsConnected() const {
         std::error_code ec;
@@ -209,6 +214,7 @@ class RawListener {
         acceptor_.async_accept(peer.Socket(), [&](std::error_code ec) {
             ok = !ec;
             done = true;
+            if (ok) peer.NoDelay();
         });
         if (!RunUntil(
                 io_, [&] { return done; }, limit)) {
@@ -224,30 +230,21 @@ class RawListener {
     asio::ip::tcp::acceptor acceptor_;
 };
 
-// HSMS-SS control messages as E37 lays them out: length 10, session 0xFFFF, bytes 2-3, PType 0,
-// SType, system bytes.
-inline std::string ControlHex(int stype, std::uint32_t system_bytes, int byte2 = 0, int byte3 = 0) {
-    std::vector<std::uint8_t> bytes = {0,
-                                       0,
-                                       0,
-                                       10,
-                                       0xFF,
-                                       0xFF,
-                                       static_cast<std::uint8_t>(byte2),
-                                       static_cast<std::uint8_t>(byte3),
-                                       0,
-                                       static_cast<std::uint8_t>(stype),
-                                       static_cast<std::uint8_t>(system_bytes >> 24),
-                                       static_cast<std::uint8_t>(system_bytes >> 16),
-                                       static_cast<std::uint8_t>(system_bytes >> 8),
-                                       static_cast<std::uint8_t>(system_bytes)};
-    return ToHex(bytes);
-}
-
 /// The four system bytes as hex ("00 00 00 21").
 inline std::string SbHex(std::uint32_t sb) {
-    return ToHex({static_cast<std::uint8_t>(sb >> 24), static_cast<std::uint8_t>(sb >> 16),
-                  static_cast<std::uint8_t>(sb >> 8), static_cast<std::uint8_t>(sb)});
+    char text[16];
+    std::snprintf(text, sizeof text, "%02x %02x %02x %02x", sb >> 24, (sb >> 16) & 0xFF,
+                  (sb >> 8) & 0xFF, sb & 0xFF);
+    return text;
+}
+
+// HSMS-SS control messages as E37 lays them out: length 10, session 0xFFFF, bytes 2-3, PType 0,
+// SType, system bytes.
+inline std::string ControlHex(unsigned stype, std::uint32_t sb, unsigned byte2 = 0,
+                              unsigned byte3 = 0) {
+    char text[48];
+    std::snprintf(text, sizeof text, "00 00 00 0a ff ff %02x %02x 00 %02x ", byte2, byte3, stype);
+    return text + SbHex(sb);
 }
 
 /// The system bytes of a frame given as hex (bytes 10 to 13 of the frame).

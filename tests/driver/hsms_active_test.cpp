@@ -41,55 +41,49 @@ class Active : public ::testing::Test {
     DriverUnderTest under_{io_, enmConnectionMode::ConnectionModeActive};
 };
 
-TEST_F(Active, ConnectsSendsSelectReqAndRaisesConnectOnSelectRsp) {
-    Driver().OpenPort();
-    RawPeer peer(io_);
-    std::uint32_t sb = AcceptSelectReq(peer);
-    EXPECT_FALSE(Driver().IsSelected());
-    EXPECT_EQ(Events().Count("Connect"), 0u);
-    peer.WriteHex(ControlHex(2, sb, 0, 0));
-    ASSERT_TRUE(RunUntil(io_, [&] { return Events().Count("Connect") == 1; }));
-    EXPECT_TRUE(Driver().IsSelected());
-    EXPECT_EQ(Driver().ListeningPort(), 0);
-}
+// A Select.req that does not lead to SELECTED closes the connection with a code; the next
+// attempt follows after T5 and succeeds.
+struct SelectFailure {
+    const char* name;
+    std::function<std::string(std::uint32_t)> answer;  // to the Select.req, "" for none
+    std::optional<ProtocolTimer> timer;                // set short for the case
+    int code;
+    const char* text;
+};
 
-TEST_F(Active, ARefusedSelectClosesAndTriesAgainAfterT5) {
+class ActiveSelects : public Active, public ::testing::WithParamInterface<SelectFailure> {};
+
+TEST_P(ActiveSelects, FailWithACodeAndTheNextAttemptFollows) {
+    const auto& c = GetParam();
+    if (c.timer) Driver().SetTimer(*c.timer, kShort);
     Driver().OpenPort();
     RawPeer first(io_);
     std::uint32_t sb = AcceptSelectReq(first);
-    first.WriteHex(ControlHex(2, sb, 0, 1));
+    if (std::string answer = c.answer(sb); !answer.empty()) first.WriteHex(answer);
     EXPECT_TRUE(first.WaitClosed());
     ASSERT_TRUE(RunUntil(io_, [&] { return Events().Count("Error") == 1; }));
-    EXPECT_EQ(Events().Last("Error")->code, kConnectionRefused);
-    EXPECT_EQ(Events().Last("Error")->text,
-              "Select refused by the remote entity: status 1 (already active)");
+    EXPECT_EQ(Events().Last("Error")->code, c.code);
+    EXPECT_EQ(Events().Last("Error")->text, c.text);
     RawPeer second(io_);
     Select(second);
-    EXPECT_EQ(Events().Kinds(), (std::vector<std::string>{"Error 3003", "Connect"}));
+    EXPECT_EQ(Events().Kinds(),
+              (std::vector<std::string>{"Error " + std::to_string(c.code), "Connect"}));
 }
 
-TEST_F(Active, ARejectedSelectReqIsARefusal) {
-    Driver().OpenPort();
-    RawPeer peer(io_);
-    std::uint32_t sb = AcceptSelectReq(peer);
-    peer.WriteHex(ControlHex(7, sb, 1, 4));
-    EXPECT_TRUE(peer.WaitClosed());
-    ASSERT_TRUE(RunUntil(io_, [&] { return Events().Count("Error") == 1; }));
-    EXPECT_EQ(Events().Last("Error")->code, kConnectionRefused);
-}
-
-TEST_F(Active, NoSelectRspWithinT6ClosesAndTriesAgain) {
-    Driver().SetTimer(ProtocolTimer::T7, 400ms);  // so that T6 is the one to expire
-    Driver().OpenPort();
-    RawPeer silent(io_);
-    AcceptSelectReq(silent);
-    EXPECT_TRUE(silent.WaitClosed());
-    ASSERT_TRUE(RunUntil(io_, [&] { return Events().Count("Error") == 1; }));
-    EXPECT_EQ(Events().Last("Error")->code, kControlTimeout);
-    EXPECT_EQ(Events().Last("Error")->text, "No Select.rsp within T6 (150 ms)");
-    RawPeer next(io_);
-    Select(next);
-}
+INSTANTIATE_TEST_SUITE_P(
+    E37, ActiveSelects,
+    ::testing::Values(
+        SelectFailure{"refused", [](std::uint32_t sb) { return ControlHex(2, sb, 0, 1); },
+                      std::nullopt, kConnectionRefused,
+                      "Select refused by the remote entity: status 1 (already active)"},
+        SelectFailure{"rejected", [](std::uint32_t sb) { return ControlHex(7, sb, 1, 4); },
+                      std::nullopt, kConnectionRefused,
+                      "Select.req rejected by the remote entity: reason 4 (entity not selected)"},
+        SelectFailure{"no_select_rsp_within_t6", [](std::uint32_t) { return std::string(); },
+                      ProtocolTimer::T6, kControlTimeout, "No Select.rsp within T6 (150 ms)"},
+        SelectFailure{"not_selected_within_t7", [](std::uint32_t) { return std::string(); },
+                      ProtocolTimer::T7, kNotSelectedTimeout, "Not selected within T7 (150 ms)"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Active, AFailedConnectIsReportedOnceAndRetriedEveryT5) {
     // A port bound but not listening refuses connections and stays ours for the second half,
@@ -123,37 +117,6 @@ TEST_F(Active, AFailedConnectIsReportedOnceAndRetriedEveryT5) {
     bool accepted = false;
     reserved.async_accept(peer.Socket(), [&](std::error_code ec) { accepted = !ec; });
     EXPECT_TRUE(RunUntil(io_, [&] { return accepted; }));
-}
-
-TEST_F(Active, LinktestOnRequest) {
-    Driver().OpenPort();
-    RawPeer peer(io_);
-    Select(peer);
-    int answered = -1;
-    ASSERT_TRUE(Driver().Linktest([&](bool ok) { answered = ok; }));
-    EXPECT_FALSE(Driver().Linktest());  // one control request at a time
-    std::string request = peer.ReadFrame();
-    std::uint32_t sb = SystemBytesOf(request);
-    EXPECT_EQ(request, ControlHex(5, sb));
-    peer.WriteHex(ControlHex(6, sb));
-    ASSERT_TRUE(RunUntil(io_, [&] { return answered != -1; }));
-    EXPECT_EQ(answered, 1);
-    EXPECT_TRUE(Driver().IsSelected());
-}
-
-TEST_F(Active, AnUnansweredLinktestEndsTheSessionAfterT6) {
-    Driver().OpenPort();
-    RawPeer peer(io_);
-    Select(peer);
-    int answered = -1;
-    ASSERT_TRUE(Driver().Linktest([&](bool ok) { answered = ok; }));
-    EXPECT_TRUE(peer.WaitClosed());
-    ASSERT_TRUE(RunUntil(io_, [&] { return Events().Count("Disconnect") == 1 && answered != -1; }));
-    EXPECT_EQ(answered, 0);
-    EXPECT_EQ(Events().Last("Disconnect")->code, kControlTimeout);
-    EXPECT_EQ(Events().Last("Disconnect")->text, "No Linktest.rsp within T6 (150 ms)");
-    RawPeer next(io_);
-    Select(next);  // and it connects again after T5
 }
 
 TEST_F(Active, ConnectsAgainAfterTheRemoteEntitySeparates) {
@@ -193,54 +156,6 @@ TEST_F(Active, RejectsDataBeforeSelectionAndUnknownTypesAfter) {
     peer.WriteHex(ControlHex(5, 7));  // and the session still answers
     EXPECT_EQ(peer.ReadFrame(), ControlHex(6, 7));
     EXPECT_EQ(Events().Kinds(), (std::vector<std::string>{"Error 3007", "Connect", "Error 3007"}));
-}
-
-TEST_F(Active, T7ClosesWhenTheSelectIsNeverSettled) {
-    Driver().SetTimer(ProtocolTimer::T6, 400ms);
-    Driver().OpenPort();
-    RawPeer peer(io_);
-    AcceptSelectReq(peer);
-    EXPECT_TRUE(peer.WaitClosed());
-    ASSERT_TRUE(RunUntil(io_, [&] { return Events().Count("Error") == 1; }));
-    EXPECT_EQ(Events().Last("Error")->code, kNotSelectedTimeout);
-}
-
-TEST_F(Active, T8BoundsTheGapInsideAMessage) {
-    Driver().OpenPort();
-    RawPeer peer(io_);
-    Select(peer);
-    peer.WriteHex("00 00 00 0c 00 01 81 01");
-    EXPECT_TRUE(peer.WaitClosed());
-    ASSERT_TRUE(RunUntil(io_, [&] { return Events().Count("Disconnect") == 1; }));
-    EXPECT_EQ(Events().Last("Disconnect")->code, kInterCharacterTimeout);
-    EXPECT_EQ(Events().Last("Disconnect")->text,
-              "Message incomplete: nothing received for T8 (150 ms) after 8 of 16 bytes received");
-}
-
-TEST_F(Active, T3AppliesToItsPrimariesToo) {
-    Driver().OpenPort();
-    RawPeer peer(io_);
-    Select(peer);
-    ASSERT_TRUE(Driver().CreateTransaction("S6F11")->Send());
-    EXPECT_NE(peer.ReadFrame(), "");
-    ASSERT_TRUE(RunUntil(io_, [&] { return Events().Count("Error") == 1; }));
-    EXPECT_EQ(Events().Last("Error")->code, kReplyTimeout);
-    EXPECT_EQ(Events().Last("Error")->text,
-              "Reply time-out T3 (150 ms) waiting for the reply to S6F11");
-}
-
-TEST_F(Active, ClosePortSendsSeparateReqAndStopsReconnecting) {
-    Driver().OpenPort();
-    RawPeer peer(io_);
-    Select(peer);
-    Driver().ClosePort();
-    std::string separate = peer.ReadFrame();
-    EXPECT_EQ(separate, ControlHex(9, SystemBytesOf(separate)));
-    EXPECT_TRUE(peer.WaitClosed());
-    ASSERT_TRUE(RunUntil(io_, [&] { return Events().Count("Disconnect") == 1; }));
-    EXPECT_EQ(Events().Last("Disconnect")->code, kPortClosed);
-    RawPeer none(io_);
-    EXPECT_FALSE(listener_.Accept(none, 300ms));  // no new attempt after T5
 }
 
 }  // namespace

@@ -14,55 +14,6 @@ std::string Frame(const Header& header, std::span<const std::uint8_t> body = {})
     return ToHex(EncodeFrame(header, body));
 }
 
-// Each control message against the E37 layout: length 10, session 0xFFFF (HSMS-SS), byte 2,
-// byte 3, PType 0, SType, system bytes; no body.
-struct ControlCase {
-    const char* name;
-    Header header;
-    const char* hex;
-};
-
-class ControlMessages : public ::testing::TestWithParam<ControlCase> {};
-
-TEST_P(ControlMessages, MatchTheStandardLayout) {
-    const auto& c = GetParam();
-    EXPECT_EQ(Frame(c.header), ToHex(Hex(c.hex)));
-    auto bytes = Hex(c.hex);
-    EXPECT_EQ(DecodeHeader(std::span<const std::uint8_t, kHeaderSize>(bytes.data() + 4, 10)),
-              c.header);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    E37, ControlMessages,
-    ::testing::Values(
-        ControlCase{"select_req", ControlHeader(SType::SelectReq, 0x00000001),
-                    "00 00 00 0a ffff 00 00 00 01 00000001"},
-        ControlCase{"select_rsp_established", ControlHeader(SType::SelectRsp, 0x00000001, 0, 0),
-                    "00 00 00 0a ffff 00 00 00 02 00000001"},
-        ControlCase{"select_rsp_already_active", ControlHeader(SType::SelectRsp, 0xA1B2C3D4, 0, 1),
-                    "00 00 00 0a ffff 00 01 00 02 a1b2c3d4"},
-        ControlCase{"select_rsp_not_ready", ControlHeader(SType::SelectRsp, 7, 0, 2),
-                    "00 00 00 0a ffff 00 02 00 02 00000007"},
-        ControlCase{"select_rsp_connect_exhaust", ControlHeader(SType::SelectRsp, 7, 0, 3),
-                    "00 00 00 0a ffff 00 03 00 02 00000007"},
-        ControlCase{"deselect_req", ControlHeader(SType::DeselectReq, 9),
-                    "00 00 00 0a ffff 00 00 00 03 00000009"},
-        ControlCase{"linktest_req", ControlHeader(SType::LinktestReq, 0x80000002),
-                    "00 00 00 0a ffff 00 00 00 05 80000002"},
-        ControlCase{"linktest_rsp", ControlHeader(SType::LinktestRsp, 0x80000002),
-                    "00 00 00 0a ffff 00 00 00 06 80000002"},
-        ControlCase{"reject_stype", ControlHeader(SType::RejectReq, 0x0000ABCD, 8, 1),
-                    "00 00 00 0a ffff 08 01 00 07 0000abcd"},
-        ControlCase{"reject_ptype", ControlHeader(SType::RejectReq, 5, 3, 2),
-                    "00 00 00 0a ffff 03 02 00 07 00000005"},
-        ControlCase{"reject_not_open", ControlHeader(SType::RejectReq, 5, 6, 3),
-                    "00 00 00 0a ffff 06 03 00 07 00000005"},
-        ControlCase{"reject_not_selected", ControlHeader(SType::RejectReq, 5, 0, 4),
-                    "00 00 00 0a ffff 00 04 00 07 00000005"},
-        ControlCase{"separate_req", ControlHeader(SType::SeparateReq, 0x01020304),
-                    "00 00 00 0a ffff 00 00 00 09 01020304"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
 // Data messages: session ID = device ID, byte 2 = W-bit | stream, byte 3 = function, PType 0,
 // SType 0; the length counts header and body.
 TEST(DataHeader, MatchesTheStandardLayout) {
@@ -113,16 +64,6 @@ TEST_P(ChunkedStream, YieldsWholeFramesWhateverTheCuts) {
 INSTANTIATE_TEST_SUITE_P(FrameReader, ChunkedStream,
                          ::testing::Values(1, 2, 3, 4, 5, 13, 14, 25, 100));
 
-TEST(FrameReader, ReportsProgressOfAnUnfinishedFrame) {
-    FrameReader reader(100);
-    reader.Append(Hex("00 00"));
-    EXPECT_EQ(reader.Buffered(), 2u);
-    EXPECT_EQ(reader.Expected(), 0u);  // length field still incomplete
-    reader.Append(Hex("00 0c ff ff"));
-    EXPECT_EQ(reader.Expected(), 16u);
-    EXPECT_FALSE(reader.Next().has_value());
-}
-
 // Lengths no frame can carry fail as soon as the 4 length bytes are in, before any room for the
 // announced message is made; the largest allowed body is accepted.
 TEST(FrameReader, RejectsImpossibleLengthsAtOnce) {
@@ -142,46 +83,6 @@ TEST(FrameReader, RejectsImpossibleLengthsAtOnce) {
             EXPECT_LT(reader.Prepare(0).size() + reader.Buffered(), 100u * 1024) << c.length;
         }
     }
-}
-
-TEST(FrameReader, ErrorTextsSayWhatWasWrong) {
-    FrameReader reader(16);
-    reader.Append(Hex("00 00 00 05"));
-    try {
-        reader.Next();
-        FAIL();
-    } catch (const FrameError& e) {
-        EXPECT_STREQ(e.what(), "message length 5 is shorter than the 10-byte header");
-    }
-    FrameReader big(16);
-    big.Append(Hex("00 00 01 00"));
-    try {
-        big.Next();
-        FAIL();
-    } catch (const FrameError& e) {
-        EXPECT_STREQ(e.what(), "message length 256 exceeds the maximum of 26 bytes");
-    }
-}
-
-TEST(FrameReader, KeepsBodiesApartWhenManyFramesArriveAtOnce) {
-    std::vector<std::uint8_t> stream;
-    for (std::uint32_t i = 1; i <= 50; ++i) {
-        std::vector<std::uint8_t> body(i, static_cast<std::uint8_t>(i));
-        auto frame = EncodeFrame(DataHeader(1, 6, 11, true, i), body);
-        stream.insert(stream.end(), frame.begin(), frame.end());
-    }
-    FrameReader reader(1000);
-    reader.Append(stream);
-    for (std::uint32_t i = 1; i <= 50; ++i) {
-        auto frame = reader.Next();
-        ASSERT_TRUE(frame);
-        EXPECT_EQ(frame->header.system_bytes, i);
-        ASSERT_EQ(frame->body.size(), i);
-        EXPECT_EQ(frame->body.front(), i);
-        EXPECT_EQ(frame->body.back(), i);
-    }
-    EXPECT_FALSE(reader.Next());
-    EXPECT_FALSE(reader.InMessage());
 }
 
 }  // namespace

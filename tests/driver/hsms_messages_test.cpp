@@ -2,9 +2,6 @@
 // and theirs, T3, refusals and the log, checked byte for byte by a raw socket peer.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <set>
-
 #include "driver_fixture.h"
 #include "secs/build.h"
 
@@ -16,6 +13,14 @@ using namespace kest::driver_error;
 
 using Messages = Passive;
 
+// The fields an error about a message carries.
+void ExpectAbout(const DriverError& e, int stream, int function, std::uint32_t system_bytes) {
+    EXPECT_EQ(e.stream, stream);
+    EXPECT_EQ(e.function, function);
+    EXPECT_EQ(e.system_bytes, system_bytes);
+    EXPECT_EQ(e.message_name, "S" + std::to_string(stream) + "F" + std::to_string(function));
+}
+
 TEST_F(Messages, AnUndecodableBodyStillArrivesAndTheConnectionStays) {
     RawPeer peer(io_);
     Select(peer);
@@ -26,83 +31,80 @@ TEST_F(Messages, AnUndecodableBodyStillArrivesAndTheConnectionStays) {
     EXPECT_EQ(event.code, kUndecodableBody);
     EXPECT_EQ(event.text.substr(0, 18), "Undecodable body (");
     EXPECT_EQ(event.text.substr(event.text.size() - 6), ": S1F3");
-    EXPECT_EQ(bad->Primary().Stream(), 1);
-    EXPECT_EQ(bad->Primary().Function(), 3);
-    EXPECT_TRUE(bad->ReplyExpected());
-    EXPECT_EQ(bad->Primary().BodyCount(), 0u);
+    EXPECT_EQ(bad->Primary(), SecsMessage(1, 3, true));
     EXPECT_EQ(bad->SystemBytes(), 0x22u);
 
     peer.WriteHex(kS1F1W_21);
-    auto good = NextPrimary();
-    ASSERT_TRUE(good);
+    ASSERT_TRUE(NextPrimary());
     EXPECT_EQ(Events().Last("ReceivedPrimary")->code, 0);
     EXPECT_TRUE(Driver().IsSelected());
 }
 
-TEST_F(Messages, APrimaryArrivesWithItsReplyShellAndTheReplyGoesBackExactly) {
-    RawPeer peer(io_);
-    Select(peer);
-    peer.WriteHex(kS1F1W_21);
-    auto t = NextPrimary();
-    ASSERT_TRUE(t);
-    EXPECT_EQ(Events().Last("ReceivedPrimary")->text, "");
-    EXPECT_EQ(t->DeviceID(), 1);
-    EXPECT_TRUE(t->ReplyExpected());
-    EXPECT_EQ(t->Primary(), SecsMessage(1, 1, true));
-    EXPECT_EQ(t->Secondary(), SecsMessage(1, 2, false, L(A(), A())));
-    t->Secondary().Item(1).Item(1).SetValue("MDLN");
-    t->Secondary().Item(1).Item(2).SetValue("1.0");
-    EXPECT_TRUE(t->Reply());
-    // Same system bytes and device ID, no W-bit, the body L,2 {A "MDLN", A "1.0"}.
-    EXPECT_EQ(peer.ReadFrame(),
-              "00 00 00 17 00 01 01 02 00 00 00 00 00 21 "
-              "01 02 41 04 4d 44 4c 4e 41 03 31 2e 30");
-}
+// A primary arrives with its reply shell from the dictionary; the reply goes back under the
+// primary's device ID and system bytes, without the W-bit.
+struct IncomingCase {
+    const char* name;
+    std::string primary_hex;
+    SecsMessage primary;
+    int device_id;
+    SecsMessage shell;
+    std::function<void(SecsMessage&)> fill;
+    std::string reply_hex;  // "" when nothing is owed
+};
 
-TEST_F(Messages, AForeignDeviceIdIsDeliveredAndAnsweredUnderIt) {
-    RawPeer peer(io_);
-    Select(peer);
-    peer.WriteHex("00 00 00 0a 01 2c 81 01 00 00 00 00 00 23");  // device 300
-    auto t = NextPrimary();
-    ASSERT_TRUE(t);
-    EXPECT_EQ(t->DeviceID(), 300);
-    EXPECT_TRUE(t->Reply());
-    EXPECT_EQ(peer.ReadFrame(), "00 00 00 10 01 2c 01 02 00 00 00 00 00 23 01 02 41 00 41 00");
-}
+class Incoming : public Passive, public ::testing::WithParamInterface<IncomingCase> {};
 
-TEST_F(Messages, AnUnknownPrimaryArrivesWithAnEmptyShellForTheAbortReply) {
+TEST_P(Incoming, ArrivesWithItsShellAndTheReplyGoesBackExactly) {
+    const auto& c = GetParam();
     RawPeer peer(io_);
     Select(peer);
-    peer.WriteHex("00 00 00 0c 00 01 e3 01 00 00 00 00 00 31 21 00");  // S99F1 W <B>
+    peer.WriteHex(c.primary_hex);
     auto t = NextPrimary();
     ASSERT_TRUE(t);
     EXPECT_EQ(Events().Last("ReceivedPrimary")->code, 0);
-    EXPECT_EQ(t->Primary(), SecsMessage(99, 1, true, B()));
-    EXPECT_EQ(t->Secondary(), SecsMessage(99, 2));
-    t->Secondary().SetFunction(0);  // the control's abort reply
+    EXPECT_EQ(t->DeviceID(), c.device_id);
+    EXPECT_EQ(t->Primary(), c.primary);
+    EXPECT_EQ(t->Secondary(), c.shell);
+    if (c.fill) c.fill(t->Secondary());
     EXPECT_TRUE(t->Reply());
-    EXPECT_EQ(peer.ReadFrame(), "00 00 00 0a 00 01 63 00 00 00 00 00 00 31");
+    if (!c.reply_hex.empty()) {
+        EXPECT_EQ(peer.ReadFrame(), c.reply_hex);
+    }
+    EXPECT_TRUE(Answers(peer));  // and nothing else came before the linktest answer
+    EXPECT_EQ(Events().Count("Error"), 0u);
 }
 
-TEST_F(Messages, ReplyOwesNothingWithoutWBitAndGoesOutOnlyOnce) {
-    RawPeer peer(io_);
-    Select(peer);
-    peer.WriteHex("00 00 00 0a 00 01 01 03 00 00 00 00 00 24");  // S1F3 without W
-    auto no_w = NextPrimary();
-    ASSERT_TRUE(no_w);
-    EXPECT_TRUE(no_w->Reply());
-    peer.WriteHex(kS1F1W_21);
-    auto w = NextPrimary();
-    ASSERT_TRUE(w);
-    EXPECT_TRUE(w->Reply());
-    EXPECT_FALSE(w->Reply());
-    // Only the one reply arrives: the next frame is the linktest answer.
-    EXPECT_EQ(SystemBytesOf(peer.ReadFrame()), 0x21u);
-    EXPECT_TRUE(Answers(peer));
-    ASSERT_TRUE(RunUntil(io_, [&] { return Events().Count("Error") == 1; }));
-    EXPECT_EQ(Events().Last("Error")->code, kSendFailed);
-    EXPECT_EQ(Events().Last("Error")->text, "Reply failed, the reply was sent already: S1F2");
-}
+INSTANTIATE_TEST_SUITE_P(
+    E37, Incoming,
+    ::testing::Values(
+        IncomingCase{"s1f1", kS1F1W_21, SecsMessage(1, 1, true), 1,
+                     SecsMessage(1, 2, false, L(A(), A())),
+                     [](SecsMessage& reply) {
+                         reply.Item(1).Item(1).SetValue("MDLN");
+                         reply.Item(1).Item(2).SetValue("1.0");
+                     },
+                     "00 00 00 17 00 01 01 02 00 00 00 00 00 21 "
+                     "01 02 41 04 4d 44 4c 4e 41 03 31 2e 30"},
+        IncomingCase{"foreign_device_id",
+                     "00 00 00 0a 01 2c 81 01 00 00 00 00 00 23",
+                     SecsMessage(1, 1, true),
+                     300,
+                     SecsMessage(1, 2, false, L(A(), A())),
+                     {},
+                     "00 00 00 10 01 2c 01 02 00 00 00 00 00 23 01 02 41 00 41 00"},
+        // Unknown to the dictionary: an empty shell, which the control sends as the abort reply.
+        IncomingCase{"unknown_aborted", "00 00 00 0c 00 01 e3 01 00 00 00 00 00 31 21 00",
+                     SecsMessage(99, 1, true, B()), 1, SecsMessage(99, 2),
+                     [](SecsMessage& reply) { reply.SetFunction(0); },
+                     "00 00 00 0a 00 01 63 00 00 00 00 00 00 31"},
+        IncomingCase{"without_wbit",
+                     "00 00 00 0a 00 01 01 03 00 00 00 00 00 24",
+                     SecsMessage(1, 3, false),
+                     1,
+                     SecsMessage(1, 4),
+                     {},
+                     ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Messages, ASentPrimaryGetsItsReplyOnTheSameTransaction) {
     RawPeer peer(io_);
@@ -118,7 +120,9 @@ TEST_F(Messages, ASentPrimaryGetsItsReplyOnTheSameTransaction) {
     EXPECT_EQ(sb, t->SystemBytes());
     EXPECT_EQ(frame, "00 00 00 1a 00 01 86 0b 00 00 " + SbHex(sb) +
                          " 01 03 b1 04 00 00 00 05 b1 04 00 00 00 07 01 00");
-    EXPECT_EQ(Driver().PendingReplies(), 1u);
+    ASSERT_TRUE(Driver().CreateTransaction("S1F1")->Send());
+    EXPECT_NE(SystemBytesOf(peer.ReadFrame()), sb);  // each open transaction has its own
+    EXPECT_EQ(Driver().PendingReplies(), 2u);
     peer.WriteHex("00 00 00 0d 00 01 06 0c 00 00 " + SbHex(sb) + " 21 01 00");
     ASSERT_TRUE(RunUntil(io_, [&] { return Events().Count("ReceivedSecondary") == 1; }));
     const auto& event = *Events().Last("ReceivedSecondary");
@@ -126,116 +130,147 @@ TEST_F(Messages, ASentPrimaryGetsItsReplyOnTheSameTransaction) {
     EXPECT_EQ(event.transaction, t);
     EXPECT_EQ(t->Tag(), Variant(12345678));
     EXPECT_EQ(t->Secondary(), SecsMessage(6, 12, false, B({0})));
-    EXPECT_EQ(Driver().PendingReplies(), 0u);
+    EXPECT_EQ(Driver().PendingReplies(), 1u);
 }
 
-TEST_F(Messages, SystemBytesDifferAmongOpenTransactions) {
-    RawPeer peer(io_);
-    Select(peer);
-    std::set<std::uint32_t> seen;
-    for (int i = 0; i < 20; ++i) {
-        ASSERT_TRUE(Driver().CreateTransaction("S1F1")->Send());
-        EXPECT_TRUE(seen.insert(SystemBytesOf(peer.ReadFrame())).second);
-    }
-    EXPECT_EQ(Driver().PendingReplies(), 20u);
-}
-
-TEST_F(Messages, T3EndsAnUnansweredTransactionAndALateReplyIsDropped) {
+// The retry goes out after T3 as the same message under the same system bytes; after the next
+// T3 the transaction ends with 2012, and a reply that comes after is dropped.
+TEST_F(Messages, T3SendsAgainThenEndsTheTransactionAndALateReplyIsDropped) {
+    Driver().SetTimer(ProtocolTimer::T3, kShort);
+    Driver().SetT3RetryCount(1);
     TempDir dir;
     Driver().SetSECSIILogFile((dir.Path() / "SECSII.log").string());
     RawPeer peer(io_);
     Select(peer);
-    auto t = Driver().CreateTransaction("S1F1");
-    ASSERT_TRUE(t->Send());
-    std::uint32_t sb = SystemBytesOf(peer.ReadFrame());
+    ASSERT_TRUE(Driver().CreateTransaction("S1F1")->Send());
+    std::string first = peer.ReadFrame();
+    std::uint32_t sb = SystemBytesOf(first);
+    EXPECT_EQ(peer.ReadFrame(), first);
+    EXPECT_EQ(Events().Count("Error"), 0u);
     ASSERT_TRUE(RunUntil(io_, [&] { return Events().Count("Error") == 1; }));
-    const auto& error = *Events().Last("Error");
+    const auto& error = Events().Last("Error")->error;
     EXPECT_EQ(error.code, kReplyTimeout);
     EXPECT_EQ(error.text, "Reply time-out T3 (150 ms) waiting for the reply to S1F1");
-    // How the control reads it: the part after the last capital S, split at F.
-    EXPECT_EQ(error.text.substr(error.text.rfind('S') + 1), "1F1");
+    ExpectAbout(error, 1, 1, sb);
     EXPECT_EQ(Driver().PendingReplies(), 0u);
 
     peer.WriteHex("00 00 00 0a 00 01 01 02 00 00 " + SbHex(sb));
     EXPECT_TRUE(Answers(peer));  // the reply was read before the linktest answer
     EXPECT_EQ(Events().Count("ReceivedSecondary"), 0u);
-    char sb_text[16];
-    std::snprintf(sb_text, sizeof sb_text, "0x%08X", sb);
-    EXPECT_NE(dir.AllText().find(std::string("RECV S1F2 SystemBytes=") + sb_text),
+    EXPECT_NE(dir.AllText().find("RECV S1F2 SystemBytes=" + SystemBytesText(sb) +
+                                 " DeviceID=1 (reply nobody waits for, dropped)"),
               std::string::npos);
-    EXPECT_NE(dir.AllText().find("(reply nobody waits for, dropped)"), std::string::npos);
 }
 
-TEST_F(Messages, T3RetryCountSendsThePrimaryAgainBeforeGivingUp) {
-    Driver().SetT3RetryCount(1);
-    Driver().SetTimer(ProtocolTimer::T3, 250ms);
-    RawPeer peer(io_);
-    Select(peer);
-    ASSERT_TRUE(Driver().CreateTransaction("S1F1")->Send());
-    std::string first = peer.ReadFrame();
-    std::string again = peer.ReadFrame();
-    EXPECT_EQ(again, first);  // the same message under the same system bytes
-    EXPECT_EQ(Events().Count("Error"), 0u);
-    ASSERT_TRUE(RunUntil(io_, [&] { return Events().Count("Error") == 1; }));
-    EXPECT_EQ(Events().Last("Error")->code, kReplyTimeout);
-}
-
-TEST_F(Messages, ARejectedMessageFailsItsTransaction) {
+// A Reject.req names a message by its system bytes: one waiting for its reply, or one without
+// the W-bit (here a header-only S9F7) that only the list of recent sends remembers.
+TEST_F(Messages, ARejectedMessageFailsWithItsFields) {
     RawPeer peer(io_);
     Select(peer);
     ASSERT_TRUE(Driver().CreateTransaction("S6F11")->Send());
-    std::uint32_t sb = SystemBytesOf(peer.ReadFrame());
-    peer.WriteHex(ControlHex(7, sb, 0, 4));
-    ASSERT_TRUE(RunUntil(io_, [&] { return Events().Count("Error") == 1; }));
-    EXPECT_EQ(Events().Last("Error")->code, kSendFailed);
-    EXPECT_EQ(Events().Last("Error")->text,
-              "Send failed, rejected by the remote entity (reason 4 (entity not selected)): S6F11");
+    std::uint32_t s6f11 = SystemBytesOf(peer.ReadFrame());
+    auto s9 = Driver().CreateTransaction("S9F7");
+    s9->Primary().RootItem().RemoveItem(1);
+    ASSERT_TRUE(s9->Send());
+    std::string frame = peer.ReadFrame();
+    std::uint32_t s9f7 = SystemBytesOf(frame);
+    EXPECT_EQ(frame, "00 00 00 0a 00 01 09 07 00 00 " + SbHex(s9f7));
+    EXPECT_EQ(Driver().PendingReplies(), 1u);
+    peer.WriteHex(ControlHex(7, s9f7, 0, 4));
+    peer.WriteHex(ControlHex(7, s6f11, 0, 4));
+    ASSERT_TRUE(RunUntil(io_, [&] { return Events().Count("Error") == 2; }));
+    EXPECT_EQ(Events().Kinds(), (std::vector<std::string>{"Connect", "Error 2015", "Error 2015"}));
+    const auto& rejected = Events().events;
+    const std::string why =
+        "Send failed, rejected by the remote entity (reason 4 (entity not "
+        "selected)): ";
+    EXPECT_EQ(rejected[1].text, why + "S9F7");
+    ExpectAbout(rejected[1].error, 9, 7, s9f7);
+    EXPECT_EQ(rejected[2].text, why + "S6F11");
+    ExpectAbout(rejected[2].error, 6, 11, s6f11);
     EXPECT_EQ(Driver().PendingReplies(), 0u);
     EXPECT_TRUE(Driver().IsSelected());
 }
 
-TEST_F(Messages, ARefusedSendReportsAfterTheCallNotInsideIt) {
-    auto t = Driver().CreateTransaction("S6F11");
-    EXPECT_FALSE(t->Send());
-    EXPECT_TRUE(Events().events.empty());  // nothing raised inside Send
-    ASSERT_TRUE(RunUntil(io_, [&] { return Events().Count("Error") == 1; }));
-    EXPECT_EQ(Events().Last("Error")->code, kSendFailed);
-    EXPECT_EQ(Events().Last("Error")->text, "Send failed, the session is not selected: S6F11");
+// A send or reply the driver refuses returns false and reports 2015 afterwards, never inside
+// the call, with the fields of the message concerned.
+struct RefusalCase {
+    const char* name;
+    std::function<bool(Passive&, RawPeer&)> act;  // the refused call
+    std::string text;
+    int stream;
+    int function;
+    std::uint32_t system_bytes;
+};
 
-    Driver().ClosePort();
-    EXPECT_FALSE(t->Send());
-    ASSERT_TRUE(RunUntil(io_, [&] { return Events().Count("Error") == 2; }));
-    EXPECT_EQ(Events().Last("Error")->text, "Send failed, the port is closed: S6F11");
-}
+class Refusals : public Passive, public ::testing::WithParamInterface<RefusalCase> {};
 
-TEST_F(Messages, ABodyThatCannotBeEncodedIsRefused) {
+TEST_P(Refusals, ReportAfterTheCallWithTheMessageFields) {
+    const auto& c = GetParam();
     RawPeer peer(io_);
-    Select(peer);
-    auto t = Driver().CreateTransaction();
-    t->Primary().SetStream(2);
-    t->Primary().SetFunction(17);
-    t->Primary().RootItem().AddItem(A("one"));
-    t->Primary().RootItem().AddItem(A("two"));  // a body is one item
-    EXPECT_FALSE(t->Send());
+    EXPECT_FALSE(c.act(*this, peer));
+    EXPECT_EQ(Events().Count("Error"), 0u);  // nothing raised inside the call
     ASSERT_TRUE(RunUntil(io_, [&] { return Events().Count("Error") == 1; }));
-    EXPECT_EQ(Events().Last("Error")->code, kSendFailed);
-    const std::string& text = Events().Last("Error")->text;
-    EXPECT_EQ(text.substr(0, 40), "Send failed, the body cannot be encoded ");
-    EXPECT_EQ(text.substr(text.size() - 7), ": S2F17");
-    EXPECT_TRUE(Answers(peer));
+    const auto& e = Events().Last("Error")->error;
+    EXPECT_EQ(e.code, kSendFailed);
+    EXPECT_EQ(e.text, c.text);
+    ExpectAbout(e, c.stream, c.function, c.system_bytes);
+    if (peer.IsConnected()) {
+        EXPECT_TRUE(Answers(peer));  // nothing went out, the link stays
+    }
 }
 
-TEST_F(Messages, Stream9MessagesGoOutHeaderOnlyWithoutWaitingForAReply) {
-    RawPeer peer(io_);
-    Select(peer);
-    auto s9 = Driver().CreateTransaction("S9F7");
-    EXPECT_FALSE(s9->ReplyExpected());
-    s9->Primary().RootItem().RemoveItem(1);
-    ASSERT_TRUE(s9->Send());
-    std::string frame = peer.ReadFrame();
-    EXPECT_EQ(frame, "00 00 00 0a 00 01 09 07 00 00 " + SbHex(SystemBytesOf(frame)));
-    EXPECT_EQ(Driver().PendingReplies(), 0u);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Driver, Refusals,
+    ::testing::Values(
+        RefusalCase{"not_selected",
+                    [](Passive& test, RawPeer&) {
+                        return test.Driver().CreateTransaction("S6F11")->Send();
+                    },
+                    "Send failed, the session is not selected: S6F11", 6, 11, 0},
+        RefusalCase{"port_closed",
+                    [](Passive& test, RawPeer&) {
+                        test.Driver().ClosePort();
+                        return test.Driver().CreateTransaction("S6F11")->Send();
+                    },
+                    "Send failed, the port is closed: S6F11", 6, 11, 0},
+        RefusalCase{"body_too_large",
+                    [](Passive& test, RawPeer& peer) {
+                        test.Select(peer);
+                        test.Driver().SetMaxMessageSize(4);
+                        return test.Driver().CreateTransaction("S6F11")->Send();
+                    },
+                    "Send failed, the body of 8 bytes exceeds the maximum of 4: S6F11", 6, 11, 0},
+        RefusalCase{"body_not_encodable",
+                    [](Passive& test, RawPeer& peer) {
+                        test.Select(peer);
+                        auto t = test.Driver().CreateTransaction();
+                        t->Primary().SetStream(2);
+                        t->Primary().SetFunction(17);
+                        t->Primary().RootItem().AddItem(A("one"));
+                        t->Primary().RootItem().AddItem(A("two"));  // a body is one item
+                        return t->Send();
+                    },
+                    "Send failed, the body cannot be encoded (S2F17 has 2 top-level items; a body "
+                    "holds one): S2F17",
+                    2, 17, 0},
+        RefusalCase{"reply_twice",
+                    [](Passive& test, RawPeer& peer) {
+                        test.Select(peer);
+                        peer.WriteHex(kS1F1W_21);
+                        auto t = test.NextPrimary();
+                        EXPECT_TRUE(t->Reply());
+                        EXPECT_EQ(SystemBytesOf(peer.ReadFrame()), 0x21u);
+                        return t->Reply();
+                    },
+                    "Reply failed, the reply was sent already: S1F2", 1, 2, 0x21},
+        RefusalCase{"reply_not_received",
+                    [](Passive& test, RawPeer&) {
+                        return test.Driver().CreateTransaction("S1F1")->Reply();
+                    },
+                    "Reply failed, the primary was not received from the remote entity: S1F1", 1, 1,
+                    0}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(Messages, TheLogShowsEveryMessageBothWays) {
     TempDir dir;

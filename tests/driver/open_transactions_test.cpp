@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-
 namespace kest {
 namespace {
 
@@ -34,33 +32,6 @@ TEST(SystemBytes, WrapWithinTheLowerHalfAndNeverGiveZero) {
     EXPECT_EQ(open.NextSystemBytes(), 2u);  // 0 is never used, 1 is open
 }
 
-TEST(SystemBytes, AreUniqueAmongManyOpenTransactions) {
-    OpenTransactions open(0x7FFFFF00);
-    auto t0 = OpenTransactions::TimePoint{};
-    std::set<std::uint32_t> seen;
-    for (int i = 0; i < 1000; ++i) {
-        auto sb = open.NextSystemBytes();
-        EXPECT_TRUE(seen.insert(sb).second) << sb;
-        EXPECT_NE(sb, 0u);
-        EXPECT_LE(sb, 0x7FFFFFFFu);
-        open.Open(sb, Entry{Transaction(1, 1), t0, 0});
-    }
-}
-
-TEST(OpenTransactions, TakeFindsOnlyWhatIsOpen) {
-    OpenTransactions open;
-    auto t = Transaction(6, 11);
-    open.Open(7, Entry{t, OpenTransactions::TimePoint{}, 2});
-    ASSERT_NE(open.Find(7), nullptr);
-    EXPECT_EQ(open.Find(8), nullptr);
-    auto entry = open.Take(7);
-    ASSERT_TRUE(entry);
-    EXPECT_EQ(entry->transaction, t);
-    EXPECT_EQ(entry->retries_left, 2);
-    EXPECT_FALSE(open.Take(7));
-    EXPECT_EQ(open.Size(), 0u);
-}
-
 TEST(OpenTransactions, ExpireByDeadlineOldestFirst) {
     OpenTransactions open;
     auto t0 = std::chrono::steady_clock::now();
@@ -80,15 +51,18 @@ TEST(OpenTransactions, ExpireByDeadlineOldestFirst) {
 
 TEST(SentHistory, RemembersTheLastMessagesOnly) {
     SentHistory history;
-    history.Add(5, "S5F1");
-    EXPECT_EQ(history.Find(5), "S5F1");
-    EXPECT_EQ(history.Find(6), "");
+    auto header = [](std::uint32_t sb, int stream, int function) {
+        return MessageHeader{1, stream, function, false, sb};
+    };
+    history.Add(header(5, 5, 1));
+    EXPECT_EQ(history.Find(5), header(5, 5, 1));
+    EXPECT_FALSE(history.Find(6));
     for (std::uint32_t i = 100; i < 164; ++i)
-        history.Add(i, "S6F11");
-    EXPECT_EQ(history.Find(5), "");  // pushed out by 64 newer ones
-    EXPECT_EQ(history.Find(163), "S6F11");
-    history.Add(163, "S1F1");  // system bytes reused: the newest wins
-    EXPECT_EQ(history.Find(163), "S1F1");
+        history.Add(header(i, 6, 11));
+    EXPECT_FALSE(history.Find(5));  // pushed out by 64 newer ones
+    EXPECT_EQ(history.Find(163), header(163, 6, 11));
+    history.Add(header(163, 1, 1));  // system bytes reused: the newest wins
+    EXPECT_EQ(history.Find(163), header(163, 1, 1));
 }
 
 }  // namespace

@@ -50,52 +50,38 @@ TEST(DailyFile, PutsTheLocalDateBeforeTheExtension) {
     EXPECT_EQ(SecsLog::DailyFile("trace.txt", t), fs::path("trace_2024-02-29.txt"));
 }
 
-TEST_F(SecsLogTest, WritesHeaderLineAndIndentedBody) {
+// Messages with their body indented, control messages, notes, remarks, and the raw bytes when
+// asked for or when the body could not be decoded.
+TEST_F(SecsLogTest, WritesEachKindOfRecord) {
     SecsLog log(properties_, clock_);
     SecsMessage s1f3(1, 3, true, L(U4(1, 2)));
     log.Message(LogDirection::Sent, MessageHeader{1, 1, 3, true, 7}, &s1f3, {});
     clock_->Advance(1050ms);
     SecsMessage s1f4(1, 4, false, L());
-    log.Message(LogDirection::Received, MessageHeader{1, 1, 4, false, 7}, &s1f4, {});
-    SecsMessage s1f1(1, 1, true);
-    log.Message(LogDirection::Sent, MessageHeader{32767, 1, 1, true, 0x80000001}, &s1f1, {});
+    log.Message(LogDirection::Received, MessageHeader{32767, 1, 4, false, 0x80000001}, &s1f4, {},
+                "reply nobody waits for, dropped");
+    log.Control(LogDirection::Received, "Select.req SystemBytes=0x00000001");
+    log.Note("Selected");
+    log.Message(LogDirection::Received, MessageHeader{0, 6, 12, false, 1}, nullptr,
+                test::Hex("01 05"), "Undecodable body");
+    properties_.SetLogRawBytes(true);
+    SecsMessage s6f12(6, 12, false, U1(7));
+    log.Message(LogDirection::Sent, MessageHeader{0, 6, 12, false, 2}, &s6f12,
+                test::Hex("a5 01 07"));
     EXPECT_EQ(test::ReadFile(Today()),
               "2024/05/06 13:45:12.34 SEND S1F3 W SystemBytes=0x00000007 DeviceID=1\n"
               "  <L [1]\n"
               "    <U4 1 2>\n"
               "  >\n"
-              "2024/05/06 13:45:13.39 RECV S1F4 SystemBytes=0x00000007 DeviceID=1\n"
+              "2024/05/06 13:45:13.39 RECV S1F4 SystemBytes=0x80000001 DeviceID=32767 (reply "
+              "nobody waits for, dropped)\n"
               "  <L [0]>\n"
-              "2024/05/06 13:45:13.39 SEND S1F1 W SystemBytes=0x80000001 DeviceID=32767\n");
-}
-
-TEST_F(SecsLogTest, WritesControlMessagesNotesAndRemarks) {
-    SecsLog log(properties_, clock_);
-    log.Control(LogDirection::Received, "Select.req SystemBytes=0x00000001");
-    log.Note("Selected");
-    SecsMessage s1f2(1, 2, false);
-    log.Message(LogDirection::Received, MessageHeader{0, 1, 2, false, 9}, &s1f2, {},
-                "reply nobody waits for, dropped");
-    EXPECT_EQ(test::ReadFile(Today()),
-              "2024/05/06 13:45:12.34 RECV Select.req SystemBytes=0x00000001\n"
-              "2024/05/06 13:45:12.34 NOTE Selected\n"
-              "2024/05/06 13:45:12.34 RECV S1F2 SystemBytes=0x00000009 DeviceID=0 (reply nobody "
-              "waits for, dropped)\n");
-}
-
-TEST_F(SecsLogTest, ShowsRawBytesWhenAskedOrWhenTheBodyIsUndecodable) {
-    SecsLog log(properties_, clock_);
-    auto bytes = test::Hex("a5 01 07");
-    SecsMessage s6f12(6, 12, false, U1(7));
-    log.Message(LogDirection::Received, MessageHeader{0, 6, 12, false, 1}, nullptr,
-                test::Hex("01 05"), "Undecodable body");
-    properties_.SetLogRawBytes(true);
-    log.Message(LogDirection::Received, MessageHeader{0, 6, 12, false, 2}, &s6f12, bytes);
-    EXPECT_EQ(test::ReadFile(Today()),
-              "2024/05/06 13:45:12.34 RECV S6F12 SystemBytes=0x00000001 DeviceID=0 "
+              "2024/05/06 13:45:13.39 RECV Select.req SystemBytes=0x00000001\n"
+              "2024/05/06 13:45:13.39 NOTE Selected\n"
+              "2024/05/06 13:45:13.39 RECV S6F12 SystemBytes=0x00000001 DeviceID=0 "
               "(Undecodable body)\n"
               "  bytes: 01 05\n"
-              "2024/05/06 13:45:12.34 RECV S6F12 SystemBytes=0x00000002 DeviceID=0\n"
+              "2024/05/06 13:45:13.39 SEND S6F12 SystemBytes=0x00000002 DeviceID=0\n"
               "  <U1 7>\n"
               "  bytes: A5 01 07\n");
 }
