@@ -154,6 +154,7 @@ TEST_P(ReadCache, AWriteByAnotherProcessIsSeen) {
     std::size_t kept = db->CachedResultCount();
     EXPECT_TRUE(watch.Drain());
     EXPECT_FALSE(db->NoticeExternalChange());
+    EXPECT_FALSE(watch.Drain()) << "a notice must not fire the watch again";
     EXPECT_EQ(db->CachedResultCount(), kept);
     EXPECT_EQ(Snapshot(*db), FromFile());
 }
@@ -179,6 +180,7 @@ TEST(DatabaseChangeWatch, ReportsOnlyTheDatabaseAndItsLogs) {
         std::filesystem::remove(dir.Path() / name);
         EXPECT_EQ(watch.Drain(), concerns) << name << " deleted";
     }
+    EXPECT_EQ(test::ErrorNumber([&] { DatabaseChangeWatch(dir.Path() / "no" / "GEM.mdb"); }), 75);
 }
 
 // On the connection: what is kept inside a transaction, a function whose result varies, a
@@ -210,6 +212,21 @@ TEST_F(Connection, RollbacksScriptsAndSchemaChangesLeaveNothingStale) {
     EXPECT_EQ(Read(*c, read), "y");
     c->Prepare("DROP TABLE secs_setting").Run();  // a statement of unknown effect
     EXPECT_NE(test::ErrorNumber([&] { Read(*c, read); }), 0);
+}
+
+// A read that fails part-way still gives the rows before the failure, and is not kept.
+TEST_F(Connection, AReadThatFailsPartWayGivesItsFirstRowsThenTheError) {
+    Sql("CREATE TABLE numbers (v INTEGER);"
+        "INSERT INTO numbers VALUES (1), (-2), (-9223372036854775808)");
+    auto c = Open(ResultCache::UntilNoticed);
+    for (int run = 0; run < 2; ++run) {
+        auto statement = c->Prepare("SELECT abs(v) FROM numbers ORDER BY rowid");
+        ASSERT_TRUE(statement.Step());
+        ASSERT_TRUE(statement.Step());
+        EXPECT_EQ(statement.Int(0), 2);
+        EXPECT_NE(test::ErrorNumber([&] { statement.Step(); }), 0);  // integer overflow
+    }
+    EXPECT_EQ(c->CachedResultCount(), 0u);
 }
 
 TEST_F(Connection, AReadThatCallsAVaryingFunctionIsNotKept) {
