@@ -41,6 +41,8 @@ void StatementEffects::Record(int action, const char* first, const char* second)
         case SQLITE_INSERT:
         case SQLITE_UPDATE:
         case SQLITE_DELETE:
+            // Triggers' writes are reported too (they are compiled in); foreign-key actions
+            // would not be, but our connections never turn foreign keys on.
             AddTable(writes, first);
             return;
         case SQLITE_FUNCTION:
