@@ -18,8 +18,33 @@ GEMDB::GEMDB(std::filesystem::path program_directory)
 
 GEMDB::~GEMDB() = default;
 
+namespace {
+
+ResultCache ConnectionMode(GEMDBCacheMode mode) {
+    return mode == GEMDBCacheMode::UntilNoticed ? ResultCache::UntilNoticed
+                                                : ResultCache::CheckEachRead;
+}
+
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+    std::error_code ec;
+    return std::filesystem::equivalent(a, b, ec);
+}
+
+}  // namespace
+
+std::shared_ptr<SqliteConnection> GEMDB::OpenConnection(const std::filesystem::path& path) {
+    std::shared_ptr<SqliteConnection> connection =
+        SqliteConnection::Open(path, SqliteOpenMode::ReadWrite);
+    connection->SetResultCache(ConnectionMode(cache_mode_));
+    return connection;
+}
+
 SqliteConnection& GEMDB::Main() {
-    if (!main_) main_ = SqliteConnection::Open(db_file_, SqliteOpenMode::ReadWrite);
+    if (!main_) {
+        main_ = program_db_ && SameFile(db_file_, program_directory_ / "GEM.mdb")
+                    ? program_db_
+                    : OpenConnection(db_file_);
+    }
     return *main_;
 }
 
@@ -27,14 +52,33 @@ SqliteConnection& GEMDB::ProgramDb() {
     // The text operations and the host handlers' direct statements always use "GEM.mdb" in the
     // program directory, whatever DBFile says.
     if (!program_db_) {
-        program_db_ =
-            SqliteConnection::Open(program_directory_ / "GEM.mdb", SqliteOpenMode::ReadWrite);
+        std::filesystem::path path = program_directory_ / "GEM.mdb";
+        program_db_ = main_ && SameFile(path, db_file_) ? main_ : OpenConnection(path);
     }
     return *program_db_;
 }
 
 std::size_t GEMDB::CachedStatementCount() const noexcept {
     return main_ ? main_->CachedStatementCount() : 0;
+}
+
+std::size_t GEMDB::CachedResultCount() const noexcept {
+    return main_ ? main_->CachedResultCount() : 0;
+}
+
+void GEMDB::SetCacheMode(GEMDBCacheMode mode) {
+    cache_mode_ = mode;
+    if (main_) main_->SetResultCache(ConnectionMode(mode));
+    if (program_db_ && program_db_ != main_) program_db_->SetResultCache(ConnectionMode(mode));
+}
+
+bool GEMDB::NoticeExternalChange() {
+    bool changed = false;
+    if (main_) changed = main_->NoticeExternalChange();
+    if (program_db_ && program_db_ != main_) {
+        changed = program_db_->NoticeExternalChange() || changed;
+    }
+    return changed;
 }
 
 void GEMDB::Report(std::string_view operation, int number, std::string text) {

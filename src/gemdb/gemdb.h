@@ -48,6 +48,21 @@ struct GEMDBErrorInfo {
 ///
 /// Every value is a bound parameter and every statement is prepared once. Single-threaded:
 /// call it from the control's thread only.
+///
+/// Reads are cached: the rows of every read (by name or ID, lists, link lists, the
+/// stream/function table, settings) are kept after the first one, per statement and bound
+/// values (a name is kept as the caller spelled it; the NOCASE match stays SQLite's). Every
+/// write through this object drops the kept reads of the tables it writes, whichever of its
+/// connections it uses (both are one connection when DBFile is the program-directory file); a
+/// script or a statement of unknown effect drops everything. Nothing is kept inside a
+/// transaction. Writes by another connection or process are noticed in one of two modes:
+/// - `GEMDBCacheMode::CheckEveryRead` (default, right for any use): before a kept read is
+///   served, "PRAGMA data_version" is read (a read transaction: a few system calls), and a
+///   change drops everything.
+/// - `GEMDBCacheMode::UntilNoticed` (the control): kept reads are served with no system call
+///   and trusted until `NoticeExternalChange()`, which the owner calls when a
+///   `DatabaseChangeWatch` on the file fires; it drops everything only when another connection
+///   committed (our own commits leave data_version as it is).
 class GEMDB {
   public:
     /// Opens "GEM.mdb" in `program_directory`. The file must exist (it is never created here);
@@ -72,6 +87,19 @@ class GEMDB {
     const GEMDBErrorInfo& LastError() const noexcept { return last_error_; }
     /// Statements compiled and kept for reuse on the `DBFile` connection (diagnostics).
     std::size_t CachedStatementCount() const noexcept;
+
+    // --- Read cache --------------------------------------------------------------------------
+
+    /// How writes by other connections are noticed (see the class comment); drops every kept
+    /// read. Applies to connections opened later too.
+    void SetCacheMode(GEMDBCacheMode mode);
+    GEMDBCacheMode CacheMode() const noexcept { return cache_mode_; }
+    /// Checks whether another connection committed since the last check and drops every kept
+    /// read when it did (true). Waits up to the busy timeout for a writer that is committing.
+    /// Never reports an error: a failed check drops everything.
+    bool NoticeExternalChange();
+    /// Reads kept on the `DBFile` connection (diagnostics and tests).
+    std::size_t CachedResultCount() const noexcept;
 
     // --- Alarms (secs_alarm) -----------------------------------------------------------------
 
@@ -263,6 +291,7 @@ class GEMDB {
   private:
     SqliteConnection& Main();
     SqliteConnection& ProgramDb();
+    std::shared_ptr<SqliteConnection> OpenConnection(const std::filesystem::path& path);
     void Report(std::string_view operation, int number, std::string text);
     void RaiseStateChange(std::string_view name, const Variant& value);
     std::string WriteValue(std::string_view table, const RowKey& row, FLDID_VARIABLE field,
@@ -285,8 +314,11 @@ class GEMDB {
 
     std::filesystem::path program_directory_;
     std::string db_file_;
-    std::unique_ptr<SqliteConnection> main_;
-    std::unique_ptr<SqliteConnection> program_db_;
+    GEMDBCacheMode cache_mode_ = GEMDBCacheMode::CheckEveryRead;
+    // The same connection when DBFile is the program-directory file, so a write through either
+    // drops what the other kept.
+    std::shared_ptr<SqliteConnection> main_;
+    std::shared_ptr<SqliteConnection> program_db_;
     std::weak_ptr<GEMDBEvents> parent_;
     GEMDBErrorInfo last_error_;
 };

@@ -2,6 +2,12 @@
 
 namespace kest {
 
+/// How `GEMDB` notices writes by other connections to its database (its read cache).
+enum class GEMDBCacheMode {
+    CheckEveryRead,  ///< "PRAGMA data_version" before each kept read is served
+    UntilNoticed,    ///< kept reads trusted until `GEMDB::NoticeExternalChange`
+};
+
 /// The record types of the table information list, in its order.
 enum class GEM_RECORDTYPE {
     REC_ALARM = 1,

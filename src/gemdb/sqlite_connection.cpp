@@ -2,7 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <limits>
+#include <utility>
 
 #include "base/error.h"
 
@@ -10,8 +12,14 @@ namespace kest {
 
 namespace {
 
-// A busy database (another process writing) is waited for this long before an error.
-constexpr int kBusyTimeoutMs = 2000;
+// A busy database (another process holding the write lock) is waited for this long before the
+// usual error. Short, because the control's single thread waits with it: in WAL mode readers
+// never wait for a writer, so only a write that meets another process's write transaction (or
+// a checkpoint) waits, and a second-long stall would hold up every host message.
+constexpr int kBusyTimeoutMs = 200;
+
+// Kept reads beyond this many (keys are host-chosen names) are dropped all at once.
+constexpr std::size_t kMaxCachedResults = 20000;
 
 [[noreturn]] void ThrowOpenError(sqlite3* db, int code, const std::filesystem::path& path) {
     int extended = db != nullptr ? sqlite3_extended_errcode(db) : code;
@@ -44,6 +52,8 @@ std::unique_ptr<SqliteConnection> SqliteConnection::Open(const std::filesystem::
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     std::unique_ptr<SqliteConnection> connection(new SqliteConnection(db));
+    // Reports, while each statement is compiled, the tables it reads and writes (result cache).
+    sqlite3_set_authorizer(db, &SqliteConnection::Authorize, connection.get());
     // Durability: write-ahead log with synchronous=NORMAL. A commit returns only after its log
     // frames have been written to the file (handed to the operating system), so a committed
     // write survives a crash of the process, which is what the control must withstand; the
@@ -67,20 +77,33 @@ std::unique_ptr<SqliteConnection> SqliteConnection::Open(const std::filesystem::
 SqliteConnection::~SqliteConnection() {
     for (auto& [sql, cached] : cache_)
         sqlite3_finalize(cached.stmt);
+    sqlite3_finalize(data_version_stmt_);
     sqlite3_close_v2(db_);
+}
+
+int SqliteConnection::Authorize(void* self, int action, const char* first, const char* second,
+                                const char* /*database*/, const char* /*trigger*/) {
+    auto* connection = static_cast<SqliteConnection*>(self);
+    if (connection->compiling_ != nullptr) {
+        connection->compiling_->Record(action, first, second);
+        connection->recompiled_ = true;
+    }
+    return SQLITE_OK;
 }
 
 void SqliteConnection::Fail() const {
     throw KestException(sqlite3_extended_errcode(db_), sqlite3_errmsg(db_));
 }
 
-sqlite3_stmt* SqliteConnection::Compile(std::string_view sql) {
+sqlite3_stmt* SqliteConnection::Compile(std::string_view sql, StatementEffects& effects) {
     if (sql.size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
         throw KestException(SQLITE_TOOBIG, "SQL text too long");
     }
     sqlite3_stmt* stmt = nullptr;
+    compiling_ = &effects;
     int rc = sqlite3_prepare_v3(db_, sql.data(), static_cast<int>(sql.size()),
                                 SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
+    compiling_ = nullptr;
     if (rc != SQLITE_OK) Fail();
     if (stmt == nullptr) throw KestException(SQLITE_MISUSE, "empty SQL text");
     return stmt;
@@ -89,21 +112,145 @@ sqlite3_stmt* SqliteConnection::Compile(std::string_view sql) {
 SqliteStatement SqliteConnection::Prepare(std::string_view sql) {
     auto found = cache_.find(sql);
     if (found == cache_.end()) {
-        sqlite3_stmt* stmt = Compile(sql);
-        found = cache_.emplace(std::string(sql), Cached{stmt, false}).first;
+        StatementEffects effects;
+        sqlite3_stmt* stmt = Compile(sql, effects);
+        found = cache_.emplace(std::string(sql), Cached{stmt, false, std::move(effects), {}}).first;
+        AddReader(found->second);
     }
     return Lend(found->second);
 }
 
 SqliteStatement SqliteConnection::Lend(Cached& cached) {
-    if (cached.in_use) return SqliteStatement(Compile(sqlite3_sql(cached.stmt)), nullptr);
+    if (cached.in_use) {
+        StatementEffects same;  // the slot already holds them
+        return SqliteStatement(*this, cached, Compile(sqlite3_sql(cached.stmt), same), true);
+    }
     cached.in_use = true;
-    return SqliteStatement(cached.stmt, &cached.in_use);
+    return SqliteStatement(*this, cached, cached.stmt, false);
+}
+
+void SqliteConnection::AddReader(Cached& slot) {
+    if (!slot.effects.Cacheable()) return;
+    for (const std::string& table : slot.effects.reads)
+        readers_[table].push_back(&slot);
+}
+
+void SqliteConnection::DropTable(const std::string& table) {
+    auto found = readers_.find(table);
+    if (found == readers_.end()) return;
+    for (Cached* slot : found->second) {
+        result_count_ -= slot->results.size();
+        slot->results.clear();
+    }
+}
+
+void SqliteConnection::DropAll() {
+    if (result_count_ == 0) return;
+    for (auto& [sql, slot] : cache_)
+        slot.results.clear();
+    result_count_ = 0;
+}
+
+int SqliteConnection::Step(sqlite3_stmt* stmt, Cached& slot) {
+    StatementEffects recompiled;
+    compiling_ = &recompiled;
+    recompiled_ = false;
+    int rc = sqlite3_step(stmt);
+    compiling_ = nullptr;
+    if (recompiled_) {
+        // The schema changed and SQLite compiled the statement again: it may touch other
+        // tables now, and what was kept may have been read through the old schema.
+        for (auto& [table, slots] : readers_)
+            std::erase(slots, &slot);
+        slot.effects = std::move(recompiled);
+        AddReader(slot);
+        DropAll();
+    }
+    if (slot.effects.unknown) {
+        DropAll();
+    } else {
+        for (const std::string& table : slot.effects.writes)
+            DropTable(table);
+    }
+    return rc;
+}
+
+void SqliteConnection::SetResultCache(ResultCache mode) {
+    DropAll();
+    mode_ = mode;
+    check_each_read_ = false;
+    if (mode_ != ResultCache::Off && !ReadDataVersion(data_version_)) check_each_read_ = true;
+}
+
+bool SqliteConnection::ReadDataVersion(std::int64_t& version) {
+    if (data_version_stmt_ == nullptr) {
+        StatementEffects ignored;
+        data_version_stmt_ = Compile("PRAGMA data_version", ignored);
+    }
+    bool read = sqlite3_step(data_version_stmt_) == SQLITE_ROW;
+    if (read) version = sqlite3_column_int64(data_version_stmt_, 0);
+    sqlite3_reset(data_version_stmt_);
+    return read;
+}
+
+std::shared_ptr<const CachedRows> SqliteConnection::FindResult(Cached& slot,
+                                                               const std::string& params) {
+    if (mode_ == ResultCache::Off) return nullptr;
+    auto found = slot.results.find(params);
+    if (found == slot.results.end()) return nullptr;
+    if (mode_ == ResultCache::CheckEachRead || check_each_read_) {
+        std::int64_t version = 0;
+        if (!ReadDataVersion(version) || version != data_version_) {
+            DropAll();
+            data_version_ = version;
+            return nullptr;
+        }
+    }
+    return found->second;
+}
+
+void SqliteConnection::StoreResult(Cached& slot, std::string params,
+                                   std::shared_ptr<const CachedRows> rows) {
+    // Inside a transaction the rows may be rolled back.
+    if (mode_ == ResultCache::Off || sqlite3_get_autocommit(db_) == 0) return;
+    if (result_count_ >= kMaxCachedResults) DropAll();
+    if (slot.results.insert_or_assign(std::move(params), std::move(rows)).second) ++result_count_;
+}
+
+bool SqliteConnection::NoticeExternalChange() {
+    if (mode_ == ResultCache::Off) return false;
+    // A writer appends its log frames (the file event) before it publishes the commit, so the
+    // change may not be visible yet: taking the write lock waits for that writer to finish.
+    bool settled = sqlite3_get_autocommit(db_) == 0;  // our own transaction holds the lock
+    bool locked = false;
+    if (!settled) {
+        try {
+            Prepare("BEGIN IMMEDIATE").Run();
+            locked = settled = true;
+        } catch (const KestException&) {
+            // Busy past the timeout or read-only: check every read until a notice succeeds.
+        }
+    }
+    std::int64_t version = 0;
+    bool read = ReadDataVersion(version);
+    if (locked) {
+        try {
+            Prepare("ROLLBACK").Run();
+        } catch (const KestException&) {
+            // Nothing was written; a failed rollback leaves no transaction behind.
+        }
+    }
+    bool changed = !read || version != data_version_;
+    if (changed) DropAll();
+    if (read) data_version_ = version;
+    check_each_read_ = !settled;
+    return changed;
 }
 
 void SqliteConnection::ExecuteScript(const std::string& sql) {
     char* message = nullptr;
     int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message);
+    DropAll();  // a script may change any table, or the schema
     if (rc != SQLITE_OK) {
         std::string text = message != nullptr ? message : sqlite3_errstr(rc);
         sqlite3_free(message);

@@ -7,7 +7,9 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
+#include "gemdb/query_cache.h"
 #include "gemdb/sqlite_statement.h"
 
 struct sqlite3;
@@ -22,9 +24,25 @@ enum class SqliteOpenMode {
     Create,     ///< created when missing, journal left to the caller (building a database)
 };
 
+/// Whether the rows a read returned are remembered, and how changes by other connections to
+/// the same file are noticed (our own writes always drop what they touched).
+enum class ResultCache : std::uint8_t {
+    Off,            ///< every read runs in SQLite
+    CheckEachRead,  ///< a remembered read is served after "PRAGMA data_version" shows no
+                    ///< commit by another connection (a read transaction: a few system calls)
+    UntilNoticed,   ///< remembered reads are trusted until `NoticeExternalChange` (no system call)
+};
+
 /// One open SQLite connection with a cache of prepared statements keyed by their SQL text, so
-/// every statement is compiled once and reused. Single-threaded, like the control. Errors
-/// throw `KestException` with SQLite's extended result code and message.
+/// every statement is compiled once and reused, and optionally a cache of read results (see
+/// `ResultCache`). Single-threaded, like the control. Errors throw `KestException` with
+/// SQLite's extended result code and message.
+///
+/// Result cache: a statement that only reads tables (as SQLite's authorizer reports while
+/// compiling it) has its rows kept per bound parameters, from its first run. A statement that
+/// writes drops the rows of every statement that reads a table it writes; one with unknown
+/// effects (pragma, schema, savepoint) and `ExecuteScript` drop everything. Nothing is kept
+/// while a transaction is open, so a rollback leaves nothing stale.
 class SqliteConnection {
   public:
     /// Opens `path` in `mode`; in ReadWrite mode the connection is set up for durable writes
@@ -58,17 +76,39 @@ class SqliteConnection {
     /// Number of statements compiled and kept for reuse.
     std::size_t CachedStatementCount() const noexcept { return cache_.size(); }
 
+    /// Switches the result cache; drops every kept result.
+    void SetResultCache(ResultCache mode);
+    ResultCache GetResultCache() const noexcept { return mode_; }
+    /// Drops every kept result when another connection committed since the last check; true
+    /// when it did. Waits (up to the busy timeout) for a writer that is committing, since a
+    /// file event can arrive before the commit that caused it is visible.
+    bool NoticeExternalChange();
+    /// Number of reads whose rows are kept (diagnostics and tests).
+    std::size_t CachedResultCount() const noexcept { return result_count_; }
+
+    // --- Used by SqliteStatement ---
+    /// The kept rows of `slot` for `params`, or null (checking data_version first in
+    /// CheckEachRead mode).
+    std::shared_ptr<const CachedRows> FindResult(StatementSlot& slot, const std::string& params);
+    /// Keeps `rows` of `slot` for `params` unless a transaction is open.
+    void StoreResult(StatementSlot& slot, std::string params,
+                     std::shared_ptr<const CachedRows> rows);
+    /// Steps `stmt` of `slot`, then drops what a statement that writes may have changed.
+    int Step(sqlite3_stmt* stmt, StatementSlot& slot);
+
   private:
     explicit SqliteConnection(sqlite3* db) noexcept : db_(db) {}
-    struct Cached;
-    sqlite3_stmt* Compile(std::string_view sql);
-    SqliteStatement Lend(Cached& cached);
+    sqlite3_stmt* Compile(std::string_view sql, StatementEffects& effects);
+    SqliteStatement Lend(StatementSlot& cached);
     [[noreturn]] void Fail() const;
+    static int Authorize(void* self, int action, const char* first, const char* second,
+                         const char* database, const char* trigger);
+    void AddReader(StatementSlot& slot);
+    void DropTable(const std::string& table);
+    void DropAll();
+    bool ReadDataVersion(std::int64_t& version);
 
-    struct Cached {
-        sqlite3_stmt* stmt = nullptr;
-        bool in_use = false;
-    };
+    using Cached = StatementSlot;
     struct Hash {
         using is_transparent = void;
         std::size_t operator()(std::string_view s) const noexcept {
@@ -80,6 +120,20 @@ class SqliteConnection {
     // Node-based: a lent statement's busy mark stays where it is when the map grows.
     std::unordered_map<std::string, Cached, Hash, std::equal_to<>> cache_;
     std::unordered_map<std::uint64_t, Cached*> by_key_;
+
+    ResultCache mode_ = ResultCache::Off;
+    // Set by NoticeExternalChange when it could not wait for a writer: remembered reads are
+    // then checked as in CheckEachRead until a later notice succeeds.
+    bool check_each_read_ = false;
+    std::int64_t data_version_ = 0;
+    sqlite3_stmt* data_version_stmt_ = nullptr;
+    std::size_t result_count_ = 0;
+    // The statements whose results read each table (lower-case name).
+    std::unordered_map<std::string, std::vector<Cached*>> readers_;
+    // Where the authorizer records what a statement touches while it is being compiled (also
+    // when sqlite3_step recompiles it after a schema change); null records nothing.
+    StatementEffects* compiling_ = nullptr;
+    bool recompiled_ = false;
 };
 
 /// A write transaction (BEGIN IMMEDIATE) that rolls back unless committed, so a multi-step

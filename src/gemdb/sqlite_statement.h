@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -10,15 +12,25 @@ struct sqlite3_stmt;
 
 namespace kest {
 
+class SqliteConnection;
+struct CachedRows;
+struct CachedValue;
+struct StatementSlot;
+
 /// One prepared statement lent out by a `SqliteConnection` for one use. Parameters are bound,
 /// rows stepped through, and when the loan ends the statement is reset and its bindings
 /// cleared, so the connection can lend it again. Database errors throw `KestException` with
 /// SQLite's extended result code and its message.
+///
+/// A statement whose results the connection may keep reads all its rows at the first `Step`
+/// (or finds them kept) and serves them from memory; a failure part-way is thrown after the
+/// rows read before it.
 class SqliteStatement {
   public:
-    /// Lends `stmt`; `in_use` is the connection's busy mark (cleared on release), or null for a
-    /// one-off statement that is finalized on release instead.
-    SqliteStatement(sqlite3_stmt* stmt, bool* in_use) noexcept : stmt_(stmt), in_use_(in_use) {}
+    /// Lends `stmt` of `slot`: the slot's own statement (its busy mark is cleared on release),
+    /// or, when `one_off`, a copy finalized on release.
+    SqliteStatement(SqliteConnection& connection, StatementSlot& slot, sqlite3_stmt* stmt,
+                    bool one_off) noexcept;
     ~SqliteStatement();
     SqliteStatement(const SqliteStatement&) = delete;
     SqliteStatement& operator=(const SqliteStatement&) = delete;
@@ -53,9 +65,20 @@ class SqliteStatement {
 
   private:
     [[noreturn]] void Fail(int code) const;
+    void NoteBinding(int index, char type, std::string_view bytes);
+    bool StepRemembered();
+    const CachedValue* Cell(int column) const noexcept;
 
     sqlite3_stmt* stmt_;
-    bool* in_use_;
+    SqliteConnection* connection_;
+    StatementSlot* slot_;
+    bool one_off_;
+    bool remember_;       // its rows may be kept: bindings are noted, rows served from memory
+    std::string params_;  // the bindings, as the key of the kept rows
+    std::shared_ptr<const CachedRows> rows_;  // the rows served, once stepped
+    std::size_t next_row_ = 0;                // rows_ position after the current row
+    int error_code_ = 0;                      // a failure after the rows read, thrown at their end
+    std::string error_text_;
 };
 
 }  // namespace kest

@@ -13,10 +13,17 @@ namespace kest {
 /// The daily service log: one line at a time to PathName/FileName_yyyy-mm-dd.log, each line
 /// stamped "yyyy/mm/dd hh:mm:ss.cc". On the first line of a day, log files older than
 /// `PurgeDuration` days are deleted.
+///
+/// The day's file stays open; each line is one write(2) straight to it, so a crash loses no
+/// line. It is opened again for a new day, a new path or name, after a failed write, and when
+/// a check (at most once a second of clock time) finds it deleted or replaced.
 class clsLogInfo {
   public:
     explicit clsLogInfo(std::filesystem::path path_name,
                         std::shared_ptr<Clock> clock = SystemClock::Instance());
+    ~clsLogInfo();
+    clsLogInfo(const clsLogInfo&) = delete;
+    clsLogInfo& operator=(const clsLogInfo&) = delete;
 
     /// The log directory, created when missing.
     const std::filesystem::path& PathName() const noexcept { return path_name_; }
@@ -37,6 +44,17 @@ class clsLogInfo {
     std::filesystem::path CurrentFile() const;
 
   private:
+    std::filesystem::path FileFor(const std::string& date) const;
+    bool Open(const std::filesystem::path& file);
+    void Close() noexcept;
+    bool StillThere() const;
+    bool Write(const std::string& line) const;
+
+    int fd_ = -1;
+    std::filesystem::path open_file_;
+    std::uint64_t open_inode_ = 0;
+    std::uint64_t open_device_ = 0;
+    Clock::TimePoint checked_;
     std::filesystem::path path_name_;
     std::string file_name_ = "KestTool";
     std::int32_t purge_duration_ = 120;

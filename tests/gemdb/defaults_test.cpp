@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <set>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "gemdb/gem_catalog.h"
 #include "gemdb/var_format.h"
@@ -13,87 +16,45 @@
 namespace kest::testing {
 namespace {
 
+std::vector<std::string> Words(std::string_view text) {
+    std::vector<std::string> words;
+    std::istringstream in{std::string(text)};
+    for (std::string word; in >> word;)
+        words.push_back(word);
+    return words;
+}
+
 // Written out from the system description, not from the catalog, so an omission in either the
 // defaults or the catalog shows up.
-const char* const kNamedVariables[] = {"CommState",
-                                       "InitCommState",
-                                       "ControlState",
-                                       "InitControlState",
-                                       "OnlineSubstate",
-                                       "OfflineSubstate",
-                                       "OnlineFailed",
-                                       "EstablishCommunicationTimeout",
-                                       "HeartBeat",
-                                       "TimeFormat",
-                                       "EquipmentModel",
-                                       "EquipmentName",
-                                       "SoftwareRevision",
-                                       "ProcessState",
-                                       "PreviousProcessState",
-                                       "PPChangeName",
-                                       "PPChangeStatus",
-                                       "PPExecName",
-                                       "PPDirectory",
-                                       "PPFileExt",
-                                       "AlarmID",
-                                       "AlarmState",
-                                       "PreviousCEID",
-                                       "PreviousCommand",
-                                       "ObjectID",
-                                       "SpoolState",
-                                       "SpoolLoadSubstate",
-                                       "SpoolUnloadSubstate",
-                                       "SpoolCountTotal",
-                                       "SpoolFullTime",
-                                       "SpoolStartTime",
-                                       "ConfigSpool",
-                                       "MaxSpoolTransmit",
-                                       "OverWriteSpool",
-                                       "WBITS5",
-                                       "WBITS6",
-                                       "WBITS10",
-                                       "Clock",
-                                       "SpoolCountActual",
-                                       "AlarmsEnable",
-                                       "AlarmsSet",
-                                       "EventsEnabled",
-                                       "EventLimit",
-                                       "LimitVariable",
-                                       "TransitionType",
-                                       "PreviousControlState",
-                                       "ObjectSpec",
-                                       "ObjectType",
-                                       "AttributeID",
-                                       "AttributeData",
-                                       "AttributeRelationship"};
+const std::vector<std::string> kNamedVariables = Words(
+    "CommState InitCommState ControlState InitControlState OnlineSubstate "
+    "OfflineSubstate OnlineFailed EstablishCommunicationTimeout HeartBeat TimeFormat "
+    "EquipmentModel EquipmentName SoftwareRevision ProcessState PreviousProcessState "
+    "PPChangeName PPChangeStatus PPExecName PPDirectory PPFileExt AlarmID AlarmState "
+    "PreviousCEID PreviousCommand ObjectID SpoolState SpoolLoadSubstate "
+    "SpoolUnloadSubstate SpoolCountTotal SpoolFullTime SpoolStartTime ConfigSpool "
+    "MaxSpoolTransmit OverWriteSpool WBITS5 WBITS6 WBITS10 Clock SpoolCountActual "
+    "AlarmsEnable AlarmsSet EventsEnabled EventLimit LimitVariable TransitionType "
+    "PreviousControlState ObjectSpec ObjectType AttributeID AttributeData "
+    "AttributeRelationship");
 
-const char* const kNamedEvents[] = {"GemControlStateLOCAL",   "GemControlStateREMOTE",
-                                    "GemControlStateOFFLINE", "GemProcessStateChange",
-                                    "GemPPChangeEvent",       "GemSpoolingActivated",
-                                    "GemSpoolingDeactivated", "GemSpoolTransmitFailure",
-                                    "GemLimitZoneTransition", "GemMessageAcknowledge"};
+const std::vector<std::string> kNamedEvents = Words(
+    "GemControlStateLOCAL GemControlStateREMOTE GemControlStateOFFLINE "
+    "GemProcessStateChange GemPPChangeEvent GemSpoolingActivated GemSpoolingDeactivated "
+    "GemSpoolTransmitFailure GemLimitZoneTransition GemMessageAcknowledge");
 
-const char* const kNamedSettings[] = {"GEMDatabase",        "PortOpened",
-                                      "PortOpenAtStartUp",  "ConnectionPortType",
-                                      "BaudRate",           "SerialPort",
-                                      "HSMSConnectionType", "LocalIPAddress",
-                                      "LocalIPPort",        "RemoteIPAddress",
-                                      "RemoteIPPort",       "DeviceID",
-                                      "T1Timeout",          "T2Timeout",
-                                      "T3Timeout",          "T4Timeout",
-                                      "T5Timeout",          "T6Timeout",
-                                      "T7Timeout",          "T8Timeout",
-                                      "TimeOutRetry",       "ConnectionRetryLimit",
-                                      "SECSDictionaryFile", "SECSLogFile",
-                                      "SECSILogPath",       "AlarmEnableAll",
-                                      "EventEnableAll",     "AutoPurge",
-                                      "S1F11SupportSV",     "AdministratorPassword"};
+const std::vector<std::string> kNamedSettings = Words(
+    "GEMDatabase PortOpened PortOpenAtStartUp ConnectionPortType BaudRate SerialPort "
+    "HSMSConnectionType LocalIPAddress LocalIPPort RemoteIPAddress RemoteIPPort DeviceID "
+    "T1Timeout T2Timeout T3Timeout T4Timeout T5Timeout T6Timeout T7Timeout T8Timeout "
+    "TimeOutRetry ConnectionRetryLimit SECSDictionaryFile SECSLogFile SECSILogPath "
+    "AlarmEnableAll EventEnableAll AutoPurge S1F11SupportSV AdministratorPassword");
 
 using Defaults = GemDbTest;
 
 TEST_F(Defaults, EveryNamedGemVariableResolvesWithAUsableValue) {
     std::set<std::int32_t> ids;
-    for (const char* name : kNamedVariables) {
+    for (const std::string& name : kNamedVariables) {
         auto variable = db->VariableGetRecord(name, true);
         ASSERT_TRUE(variable.has_value()) << name;
         EXPECT_EQ(variable->Name(), name);
@@ -156,7 +117,7 @@ TEST_F(Defaults, StartUpValues) {
 }
 
 TEST_F(Defaults, EveryNamedGemEventResolvesEnabled) {
-    for (const char* name : kNamedEvents) {
+    for (const std::string& name : kNamedEvents) {
         auto event = db->EventGetRecord(name, true);
         ASSERT_TRUE(event.has_value()) << name;
         EXPECT_GE(event->ID(), 1);
@@ -169,7 +130,7 @@ TEST_F(Defaults, EveryNamedGemEventResolvesEnabled) {
 }
 
 TEST_F(Defaults, EveryNamedSettingResolves) {
-    for (const char* name : kNamedSettings) {
+    for (const std::string& name : kNamedSettings) {
         EXPECT_NE(db->SettingGetField(name, FLDID_SETTING::SET_VALUE), Variant("NULL")) << name;
     }
     auto value = [&](const char* name) {
@@ -246,11 +207,11 @@ TEST_F(Defaults, CatalogCoversEveryNamedItem) {
     auto contains = [](std::span<const std::string_view> list, std::string_view name) {
         return std::find(list.begin(), list.end(), name) != list.end();
     };
-    for (const char* name : kNamedVariables)
+    for (const std::string& name : kNamedVariables)
         EXPECT_TRUE(contains(RequiredGemVariables(), name)) << name;
-    for (const char* name : kNamedEvents)
+    for (const std::string& name : kNamedEvents)
         EXPECT_TRUE(contains(RequiredGemEvents(), name)) << name;
-    for (const char* name : kNamedSettings)
+    for (const std::string& name : kNamedSettings)
         EXPECT_TRUE(contains(RequiredSettings(), name)) << name;
     EXPECT_TRUE(CheckGemDatabase(db_path).Complete());
 }

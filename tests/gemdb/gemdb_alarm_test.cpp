@@ -124,8 +124,7 @@ TEST_F(Alarms, SetFieldRefusesTheKeysAndWritesTheRest) {
 
 TEST_F(Alarms, SetFieldOnAMissingRowIsReported) {
     EXPECT_FALSE(db->AlarmSetField(999, FLDID_ALARM::ALM_ENABLE, true));
-    ASSERT_EQ(events->errors.size(), 1u);
-    EXPECT_EQ(events->errors[0].number, 3021);
+    ExpectOnlyError(3021);
 }
 
 TEST_F(Alarms, EnabledSetAndBulkChanges) {

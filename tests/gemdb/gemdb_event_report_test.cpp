@@ -26,11 +26,8 @@ using Events = GemDbTest;
 
 TEST_F(Events, CeidsUpTo100AreReservedForTheGemTable) {
     EXPECT_FALSE(db->EventAddRecord(Event(100, "Hundred")));
-    ASSERT_EQ(events->errors.size(), 1u);
-    EXPECT_EQ(events->errors[0].number, 5001);
-    EXPECT_EQ(events->errors[0].text,
-              "This CEID is reserved for GEM Event. Please use CEID > 100.");
-    EXPECT_EQ(events->errors[0].source, "GEMDB:EventAddRecord");
+    ExpectOnlyError(5001, "This CEID is reserved for GEM Event. Please use CEID > 100.",
+                    "GEMDB:EventAddRecord");
 
     EXPECT_TRUE(db->EventAddRecord(Event(101, "LotStarted")));
     EXPECT_EQ(db->EventGetRecord(101, false)->Name(), "LotStarted");
@@ -97,9 +94,7 @@ TEST_F(Reports, RptidsUpTo100AreReserved) {
 TEST_F(Reports, DefaultReportsCannotBeDeleted) {
     ASSERT_TRUE(db->ReportAddRecord(Report(1001, true)));
     EXPECT_FALSE(db->ReportDeleteRecord(1001));
-    ASSERT_EQ(events->errors.size(), 1u);
-    EXPECT_EQ(events->errors[0].number, 5007);
-    EXPECT_EQ(events->errors[0].text, "Cannot delete default RPTID: 1001.");
+    ExpectOnlyError(5007, "Cannot delete default RPTID: 1001.");
     EXPECT_FALSE(db->ReportDeleteRecord("R1001"));
     EXPECT_EQ(events->errors.back().text, "Cannot delete default RPTID: R1001.");
     EXPECT_TRUE(db->ReportGetRecord(1001).has_value());

@@ -73,6 +73,19 @@ class GemDbTest : public ::testing::Test {
     void Sql(const std::string& sql) const;
     /// True when no error was reported.
     bool NoErrors() const { return events->errors.empty(); }
+    /// Checks that exactly one error was reported, with `number` and, when given, `text` and
+    /// `source`.
+    void ExpectOnlyError(int number, const std::string& text = "",
+                         const std::string& source = "") const {
+        ASSERT_EQ(events->errors.size(), 1u);
+        EXPECT_EQ(events->errors[0].number, number);
+        if (!text.empty()) {
+            EXPECT_EQ(events->errors[0].text, text);
+        }
+        if (!source.empty()) {
+            EXPECT_EQ(events->errors[0].source, source);
+        }
+    }
 
     TempDir dir;
     std::filesystem::path db_path;

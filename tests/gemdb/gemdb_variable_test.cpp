@@ -66,10 +66,8 @@ TEST_F(Variables, OnlyTheValueOfAGemVariableMayChange) {
     detached.SetParent(events);
     events->errors.clear();
     EXPECT_FALSE(detached.VariableSetField("CommState", FLDID_VARIABLE::VAR_DESC, "x", true));
-    ASSERT_EQ(events->errors.size(), 1u);
-    EXPECT_EQ(events->errors[0].number, 5005);
-    EXPECT_EQ(events->errors[0].text, "Cannot modify this field for the GEM Variable.");
-    EXPECT_EQ(events->errors[0].source, "GEMDB:VariableSetField");
+    ExpectOnlyError(5005, "Cannot modify this field for the GEM Variable.",
+                    "GEMDB:VariableSetField");
 }
 
 TEST_F(Variables, GemVariableValueWrites) {
@@ -87,9 +85,7 @@ TEST_P(KeyField, IsRefusedWith5009) {
     auto [field, text] = GetParam();
     ASSERT_TRUE(db->VariableAddRecord(Variable(200, "V", 41)));
     EXPECT_FALSE(db->VariableSetField(200, field, "1", false));
-    ASSERT_EQ(events->errors.size(), 1u);
-    EXPECT_EQ(events->errors[0].number, 5009);
-    EXPECT_EQ(events->errors[0].text, text);
+    ExpectOnlyError(5009, text);
     EXPECT_EQ(db->VariableGetRecord(200, false), Variable(200, "V", 41));
 }
 

@@ -25,26 +25,6 @@ TEST(RecordText, CutsBeforeTrimming) {
     EXPECT_EQ(alarm.Name(), std::string(90, 'z'));
 }
 
-TEST(RecordText, EmptyAndBlankStoreTheDefault) {
-    KestRecAlarm alarm;
-    alarm.SetGroup("");
-    EXPECT_EQ(alarm.Group(), "NORMAL");
-    alarm.SetGroup("   ");
-    EXPECT_EQ(alarm.Group(), "NORMAL");
-    alarm.SetTEXT("");
-    EXPECT_EQ(alarm.TEXT(), "NULL");
-
-    KestRecVariable variable;
-    variable.SetGroup(" ");
-    EXPECT_EQ(variable.Group(), "GEM");
-    variable.SetValue("");
-    EXPECT_EQ(variable.Value(), "NULL");
-
-    KestRecEvent event;
-    event.SetGroup("");
-    EXPECT_EQ(event.Group(), "NULL");
-}
-
 TEST(RecordText, OnlyBlanksAreTrimmedNotTabs) {
     KestRecReport report;
     report.SetName("\tR1\t ");
@@ -65,106 +45,54 @@ TEST(RecordText, CutNeverSplitsACharacter) {
               "ab\xE2\x82\xAC");
 }
 
-struct LimitCase {
-    const char* property;
-    std::size_t limit;
+// Writes `text` through one property setter and reads it back.
+template <typename Record, void (Record::*Set)(std::string_view),
+          const std::string& (Record::*Get)() const noexcept>
+std::string Through(const std::string& text) {
+    Record record;
+    (record.*Set)(text);
+    return (record.*Get)();
+}
+
+struct Property {
+    const char* name;
+    std::size_t limit;  // characters kept; 0 for no limit
+    const char* empty;  // what an empty or blank text stores
     std::string (*write)(const std::string&);
 };
 
-std::string AlarmText(const std::string& s) {
-    KestRecAlarm r;
-    r.SetTEXT(s);
-    return r.TEXT();
-}
-std::string AlarmSetCEName(const std::string& s) {
-    KestRecAlarm r;
-    r.SetSetCEName(s);
-    return r.SetCEName();
-}
-std::string AlarmClearCEName(const std::string& s) {
-    KestRecAlarm r;
-    r.SetClearCEName(s);
-    return r.ClearCEName();
-}
-std::string AlarmGroup(const std::string& s) {
-    KestRecAlarm r;
-    r.SetGroup(s);
-    return r.Group();
-}
-std::string EventText(const std::string& s) {
-    KestRecEvent r;
-    r.SetTEXT(s);
-    return r.TEXT();
-}
-std::string EventGroup(const std::string& s) {
-    KestRecEvent r;
-    r.SetGroup(s);
-    return r.Group();
-}
-std::string ReportDescription(const std::string& s) {
-    KestRecReport r;
-    r.SetDescription(s);
-    return r.Description();
-}
-std::string VariableName(const std::string& s) {
-    KestRecVariable r;
-    r.SetName(s);
-    return r.Name();
-}
-std::string VariableDescription(const std::string& s) {
-    KestRecVariable r;
-    r.SetDescription(s);
-    return r.Description();
-}
-std::string VariableUnit(const std::string& s) {
-    KestRecVariable r;
-    r.SetUnit(s);
-    return r.Unit();
-}
-std::string VariableAccessID(const std::string& s) {
-    KestRecVariable r;
-    r.SetAccessID(s);
-    return r.AccessID();
-}
-std::string VariableMax(const std::string& s) {
-    KestRecVariable r;
-    r.SetMax(s);
-    return r.Max();
-}
-
-class RecordLimit : public ::testing::TestWithParam<LimitCase> {};
-
-TEST_P(RecordLimit, KeepsExactlyTheLimit) {
-    const LimitCase& c = GetParam();
-    if (c.limit == 0) {
-        std::string long_text(5000, 'v');
-        EXPECT_EQ(c.write(long_text), long_text) << c.property;
-        return;
+#define PROPERTY(R, P, limit, empty)                                                        \
+    Property {                                                                              \
+#R "_" #P, limit, empty, Through < KestRec##R, &KestRec##R::Set##P, &KestRec##R::P> \
     }
-    EXPECT_EQ(c.write(std::string(c.limit, 'a')), std::string(c.limit, 'a')) << c.property;
-    EXPECT_EQ(c.write(std::string(c.limit + 1, 'b')), std::string(c.limit, 'b')) << c.property;
+
+const Property kProperties[] = {
+    PROPERTY(Alarm, Name, 100, "NULL"),           PROPERTY(Alarm, Group, 50, "NORMAL"),
+    PROPERTY(Alarm, TEXT, 255, "NULL"),           PROPERTY(Alarm, SetCEName, 100, "NULL"),
+    PROPERTY(Alarm, ClearCEName, 100, "NULL"),    PROPERTY(Event, Name, 100, "NULL"),
+    PROPERTY(Event, Group, 50, "NULL"),           PROPERTY(Event, TEXT, 255, "NULL"),
+    PROPERTY(Report, Name, 100, "NULL"),          PROPERTY(Report, Description, 255, "NULL"),
+    PROPERTY(Variable, Name, 100, "NULL"),        PROPERTY(Variable, Group, 50, "GEM"),
+    PROPERTY(Variable, Description, 255, "NULL"), PROPERTY(Variable, Value, 0, "NULL"),
+    PROPERTY(Variable, DefaultValue, 0, "NULL"),  PROPERTY(Variable, Min, 0, "NULL"),
+    PROPERTY(Variable, Max, 0, "NULL"),           PROPERTY(Variable, Unit, 50, "NULL"),
+    PROPERTY(Variable, AccessID, 50, "NULL")};
+
+class RecordProperty : public ::testing::TestWithParam<Property> {};
+
+TEST_P(RecordProperty, KeepsExactlyTheLimitAndStoresItsDefaultForBlank) {
+    const Property& p = GetParam();
+    std::size_t limit = p.limit == 0 ? 5000 : p.limit;
+    EXPECT_EQ(p.write(std::string(limit, 'a')), std::string(limit, 'a'));
+    if (p.limit != 0) {
+        EXPECT_EQ(p.write(std::string(limit + 1, 'b')), std::string(limit, 'b'));
+    }
+    EXPECT_EQ(p.write(""), p.empty);
+    EXPECT_EQ(p.write("   "), p.empty);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Properties, RecordLimit,
-    ::testing::Values(LimitCase{"KestRecAlarm.TEXT", 255, AlarmText},
-                      LimitCase{"KestRecAlarm.Group", 50, AlarmGroup},
-                      LimitCase{"KestRecAlarm.SetCEName", 100, AlarmSetCEName},
-                      LimitCase{"KestRecAlarm.ClearCEName", 100, AlarmClearCEName},
-                      LimitCase{"KestRecEvent.TEXT", 255, EventText},
-                      LimitCase{"KestRecEvent.Group", 50, EventGroup},
-                      LimitCase{"KestRecReport.Description", 255, ReportDescription},
-                      LimitCase{"KestRecVariable.Name", 100, VariableName},
-                      LimitCase{"KestRecVariable.Description", 255, VariableDescription},
-                      LimitCase{"KestRecVariable.Unit", 50, VariableUnit},
-                      LimitCase{"KestRecVariable.AccessID", 50, VariableAccessID},
-                      LimitCase{"KestRecVariable.Max", 0, VariableMax}),
-    [](const auto& info) {
-        std::string name = info.param.property;
-        for (char& c : name)
-            if (c == '.') c = '_';
-        return name;
-    });
+INSTANTIATE_TEST_SUITE_P(All, RecordProperty, ::testing::ValuesIn(kProperties),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RecordVariable, VarTypeKeepsOnlyTheExactCodes) {
     KestRecVariable variable;
@@ -183,6 +111,7 @@ TEST(RecordDefaults, MatchTheDocumentedDefaults) {
     KestRecAlarm alarm;
     EXPECT_EQ(alarm.Name(), "NULL");
     EXPECT_EQ(alarm.Group(), "NORMAL");
+    EXPECT_EQ(KestRecEvent().TEXT(), "NULL");
     EXPECT_FALSE(alarm.Enable());
     EXPECT_EQ(alarm.SetCEID(), 0);
 

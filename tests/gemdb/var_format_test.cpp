@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "base/error.h"
+#include "support/test_helpers.h"
 
 namespace kest {
 namespace {
@@ -42,45 +43,45 @@ TEST(Mnemonic, UnknownCodesAndTextsFallBack) {
     EXPECT_EQ(AttributeFormatText(17), "NotUsed");
 }
 
-TEST(CompareByFormat, NumbersCompareAsNumbersNotText) {
-    EXPECT_GT(CompareByFormat("300", "255", "U1"), 0);
-    EXPECT_LT(CompareByFormat("9", "10", "I4"), 0);  // as text "9" > "10"
-    EXPECT_EQ(CompareByFormat("255", "255", "U1"), 0);
-    EXPECT_LT(CompareByFormat("-5", "0", "I2"), 0);
-    EXPECT_LT(CompareByFormat("1.25", "1.5", "F4"), 0);
-    EXPECT_GT(CompareByFormat("1e3", "999.5", "F8"), 0);
-}
+struct Comparison {
+    const char* a;
+    const char* b;
+    const char* format;
+    int sign;  // of CompareByFormat(a, b, format)
+};
 
-TEST(CompareByFormat, U4CutsTheFraction) {
-    EXPECT_EQ(CompareByFormat("10.9", "10", "U4"), 0);
-    // The 32-bit conversion rounds instead: 10.9 becomes 11.
-    EXPECT_GT(CompareByFormat("10.9", "10", "I4"), 0);
-}
+const Comparison kComparisons[] = {
+    // Numbers compare as numbers, not text ("9" > "10" as text).
+    {"300", "255", "U1", 1},
+    {"9", "10", "I4", -1},
+    {"255", "255", "U1", 0},
+    {"-5", "0", "I2", -1},
+    {"1.25", "1.5", "F4", -1},
+    {"1e3", "999.5", "F8", 1},
+    // U4 cuts the fraction; the 32-bit conversion of I4 rounds it.
+    {"10.9", "10", "U4", 0},
+    {"10.9", "10", "I4", 1},
+    // Other formats compare as text.
+    {"9", "10", "A", 1},
+    {"abc", "abd", "L", -1},
+    {"b", "a", "XYZ", 1},
+    // Booleans and bytes.
+    {"TRUE", "FALSE", "BL", 1},
+    {"t", "1", "BL", 0},
+    {"7", "200", "B", -1}};
 
-TEST(CompareByFormat, OtherFormatsCompareAsText) {
-    EXPECT_GT(CompareByFormat("9", "10", "A"), 0);
-    EXPECT_LT(CompareByFormat("abc", "abd", "L"), 0);
-    EXPECT_GT(CompareByFormat("b", "a", "XYZ"), 0);
-}
-
-TEST(CompareByFormat, BooleansAndBytes) {
-    EXPECT_GT(CompareByFormat("TRUE", "FALSE", "BL"), 0);
-    EXPECT_EQ(CompareByFormat("t", "1", "BL"), 0);
-    EXPECT_LT(CompareByFormat("7", "200", "B"), 0);
+TEST(CompareByFormat, OrdersByTheFormat) {
+    for (const Comparison& c : kComparisons) {
+        int result = CompareByFormat(c.a, c.b, c.format);
+        EXPECT_EQ((result > 0) - (result < 0), c.sign) << c.a << " " << c.b << " " << c.format;
+    }
 }
 
 TEST(CompareByFormat, ValuesThatDoNotConvertThrow) {
-    auto number = [](auto call) {
-        try {
-            call();
-        } catch (const KestException& e) {
-            return e.Number();
-        }
-        return 0;
-    };
-    EXPECT_EQ(number([] { CompareByFormat("abc", "1", "U1"); }), errc::kTypeMismatch);
-    EXPECT_EQ(number([] { CompareByFormat("256", "1", "B"); }), errc::kOverflow);
-    EXPECT_EQ(number([] { CompareByFormat("40000", "1", "I2"); }), errc::kOverflow);
+    using test::ErrorNumber;
+    EXPECT_EQ(ErrorNumber([] { CompareByFormat("abc", "1", "U1"); }), errc::kTypeMismatch);
+    EXPECT_EQ(ErrorNumber([] { CompareByFormat("256", "1", "B"); }), errc::kOverflow);
+    EXPECT_EQ(ErrorNumber([] { CompareByFormat("40000", "1", "I2"); }), errc::kOverflow);
 }
 
 }  // namespace

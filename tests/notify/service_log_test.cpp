@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "base/error.h"
@@ -85,15 +86,43 @@ TEST_F(ServiceLog, PurgeDurationZeroKeepsEverything) {
     EXPECT_TRUE(fs::exists(dir_ / "KestTool_2020-01-01.log"));
 }
 
-TEST_F(ServiceLog, AFileThatCannotBeWrittenIsReported) {
-    fs::create_directories(dir_);
+// A file deleted or moved away (by an operator, a rotation) is noticed at the next check, at
+// most a second later, and the day's file made again.
+TEST_F(ServiceLog, AFileDeletedOrMovedAwayIsOpenedAgain) {
     clsLogInfo log(dir_, clock_);
-    fs::create_directories(log.CurrentFile());  // a directory where the file should be
-    try {
-        log.WriteLog("x");
-        FAIL();
-    } catch (const KestException& e) {
-        EXPECT_EQ(e.Number(), 75);
+    for (const char* how : {"delete", "move"}) {
+        log.WriteLog("before");
+        fs::path file = log.CurrentFile();
+        if (how == std::string("delete")) {
+            fs::remove(file);
+        } else {
+            fs::rename(file, dir_ / "moved.log");
+        }
+        clock_->Advance(1000ms);
+        log.WriteLog("after");
+        EXPECT_EQ(ReadFile(file), "2026/12/05 23:59:59.12 after\n") << how;
+        fs::remove(file);
+        clock_->Set(UtcTime(2026, 12, 5, 23, 59, 58, 120));
+    }
+}
+
+// A path that cannot be opened, or a write that fails (a full disk), raises 75; the next line
+// opens the file again.
+TEST_F(ServiceLog, AFileThatCannotBeWrittenIsReportedAndOpenedAgainLater) {
+    fs::create_directories(dir_);
+    fs::path file = dir_ / "KestTool_2026-12-05.log";
+    const std::function<void()> kBreak[] = {
+        [&] { fs::create_directories(file); },  // a directory where the file should be
+        [&] { fs::create_symlink("/dev/full", file); },
+    };
+    for (const auto& make_unwritable : kBreak) {
+        clsLogInfo log(dir_, clock_);
+        make_unwritable();
+        EXPECT_EQ(test::ErrorNumber([&] { log.WriteLog("lost"); }), 75);
+        fs::remove(file);
+        log.WriteLog("kept");
+        EXPECT_EQ(ReadFile(file), "2026/12/05 23:59:58.12 kept\n");
+        fs::remove(file);
     }
 }
 
