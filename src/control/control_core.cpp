@@ -4,6 +4,7 @@
 
 #include "base/error.h"
 #include "control/control_timers.h"
+#include "control/database_watch.h"
 #include "control/driver_events.h"
 #include "control/limit_monitor.h"
 #include "driver/vortel_tool.h"
@@ -79,6 +80,7 @@ void ControlCore::CreateOwnedObjects() {
         return;
     }
     gemdb_->SetParent(std::weak_ptr<GEMDBEvents>(Self()));
+    WatchDatabase();
 
     Variant purge = gemdb_->SettingGetField("AutoPurge", FLDID_SETTING::SET_VALUE);
     if (purge.ToText() != "NULL") log_->SetPurgeDuration(purge.ToInt32());
@@ -146,6 +148,7 @@ void ControlCore::Destroy() noexcept {
         expected_.clear();
         initialize_.reset();
         protocol_.reset();
+        database_watch_.reset();
         gemdb_.reset();
     });
     // The port and any listener close whatever "PortOpened" said.
@@ -215,6 +218,16 @@ void ControlCore::SetLogPath(const std::filesystem::path& directory) {
 
 void ControlCore::WriteLog(const std::string& text) {
     if (log_) log_->WriteLog(text);
+}
+
+void ControlCore::WatchDatabase() {
+    // Only a control whose loop runs can follow the watch; otherwise every read checks.
+    if (!options_.run_timers) return;
+    try {
+        database_watch_ = std::make_unique<DatabaseWatch>(executor_, gemdb_);
+    } catch (const std::exception& e) {
+        WriteLog(std::string("GEM database reads check for changes each time: ") + e.what());
+    }
 }
 
 std::int32_t ControlCore::DeviceID() const {

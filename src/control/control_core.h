@@ -35,6 +35,7 @@ class SECSProtocol;
 class clsLogInfo;
 class frmMain;
 class ControlTimers;
+class DatabaseWatch;
 class LimitMonitor;
 class GEMEstabComm;
 class GEMHeartBeat;
@@ -196,6 +197,7 @@ class ControlCore final : public GemContext, public GEMDBEvents {
                 KestServerOptions options);
     void Initialize();
     void CreateOwnedObjects();
+    void WatchDatabase();
     void Destroy() noexcept;
     void ListenerFailed(const char* notification, const TrappedError& error);
     void RunTimeoutPass();
@@ -234,6 +236,7 @@ class ControlCore final : public GemContext, public GEMDBEvents {
     std::shared_ptr<SecsDriver> driver_;
     std::shared_ptr<SecsDriverEvents> driver_events_;
     std::shared_ptr<kest::GEMDB> gemdb_;
+    std::unique_ptr<DatabaseWatch> database_watch_;
     std::shared_ptr<kest::SECSInitialize> initialize_;
     std::shared_ptr<kest::SECSProtocol> protocol_;
     std::shared_ptr<frmMain> window_;
