@@ -158,7 +158,7 @@ class SmlParser {
             char c = cursor_.Peek();
             if (c == '>') break;
             if (c == '"' || c == '\'') {
-                ReadQuotedText(cursor_, data);
+                ReadQuotedText(cursor_, data, item.Format());
             } else if (IsSmlWordChar(c)) {
                 std::size_t position = cursor_.Position();
                 data.push_back(SmlCharacterCode(cursor_, position, cursor_.TakeWord()));
