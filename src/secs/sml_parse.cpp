@@ -20,7 +20,10 @@ struct WrittenCount {
 };
 
 std::string Tag(enmItemFormat format) {
-    return "<" + std::string(FormatName(format)) + ">";
+    std::string tag = "<";
+    tag += FormatName(format);
+    tag += '>';
+    return tag;
 }
 
 bool IsDigit(char c) noexcept {
