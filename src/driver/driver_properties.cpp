@@ -109,7 +109,8 @@ int DriverProperties::Seconds(ProtocolTimer timer) const noexcept {
 }
 
 void DriverProperties::SetSeconds(ProtocolTimer timer, int seconds) {
-    std::string name = "T" + std::to_string(static_cast<int>(timer));
+    std::string name = "T";  // then appended: "T" + a temporary trips GCC 12's -Wrestrict
+    name += std::to_string(static_cast<int>(timer));
     RequireRange(name.c_str(), seconds, 1, 86'400);
     TimerRef(timer) = std::chrono::seconds(seconds);
 }

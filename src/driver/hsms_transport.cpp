@@ -18,9 +18,13 @@ MessageHeader ToMessageHeader(const hsms::Header& header) {
 std::string DescribeControl(const hsms::Header& header) {
     std::string text;
     if (header.IsData()) {
-        text = "S" + std::to_string(header.Stream()) + "F" + std::to_string(header.Function()) +
-               (header.ReplyExpected() ? " W" : "") +
-               " DeviceID=" + std::to_string(header.session_id);
+        // Appended piece by piece: "S" + a temporary string trips GCC 12's -Wrestrict at -O3.
+        text = "S";
+        text += std::to_string(header.Stream());
+        text += 'F';
+        text += std::to_string(header.Function());
+        text += header.ReplyExpected() ? " W DeviceID=" : " DeviceID=";
+        text += std::to_string(header.session_id);
     } else {
         text = hsms::STypeName(header.stype);
         switch (static_cast<hsms::SType>(header.stype)) {

@@ -117,8 +117,11 @@ void FillItemFromText(SecsItem& item, std::string_view text) {
 }
 
 std::string QuoteForError(std::string_view text) {
-    if (text.size() <= kQuotedLength) return "\"" + std::string(text) + "\"";
-    return "\"" + std::string(text.substr(0, kQuotedLength)) + "...\"";
+    std::string out = "\"";
+    out += text.substr(0, kQuotedLength);
+    if (text.size() > kQuotedLength) out += "...";
+    out += '"';
+    return out;
 }
 
 }  // namespace kest::detail

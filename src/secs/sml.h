@@ -36,8 +36,8 @@ class SmlError : public std::runtime_error {
 };
 
 /// The item as multi-line SML: two-space indentation, lists as `<L [n]` ... `>` (an empty list
-/// as `<L [0]>`), other zero-length items as `<U4>` or `<A>`. Every item, whatever its bytes,
-/// prints as text that `ParseSml` reads back to an equal item. Raises nothing.
+/// as `<L [0]>`), other zero-length items as `<U4>` or `<A>`, J text as UTF-8. Every item,
+/// whatever its bytes, prints as text that `ParseSml` reads back to an equal item. Raises nothing.
 std::string ToSml(const SecsItem& item);
 
 /// The item as SML on one line for logs: `<L [2] <U4 1> <A "x">>`.
@@ -50,9 +50,10 @@ std::string ToSml(const SecsMessage& message);
 /// The message as SML on one line for logs: `S1F3 W <L [1] <U4 1>> .`.
 std::string ToSmlLine(const SecsMessage& message);
 
-/// Reads exactly one item; blanks and `//` comments may surround it. Raises `SmlError` for text
-/// that is malformed, too large, too deep or holds too many items, for values out of range of
-/// their format, and for a `[n]` count that does not match what the item holds.
+/// Reads exactly one item; blanks and `//` comments may surround it; J text is UTF-8, stored as
+/// JIS X 0201 bytes. Raises `SmlError` for text that is malformed, too large, too deep or holds
+/// too many items, for values out of range of their format, for J text JIS X 0201 cannot hold,
+/// and for a `[n]` count that does not match what the item holds.
 SecsItem ParseSml(std::string_view text, const SmlLimits& limits = {});
 
 /// Reads one message: `S1F3 W`, an optional body item and an optional `.`. Stream 0 to 127,

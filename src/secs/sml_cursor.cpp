@@ -77,8 +77,11 @@ void SmlCursor::FailAt(std::size_t position, const std::string& reason) const {
 }
 
 std::string QuoteWord(std::string_view word) {
-    if (word.size() <= kMaxQuotedWord) return "'" + std::string(word) + "'";
-    return "'" + std::string(word.substr(0, kMaxQuotedWord)) + "...'";
+    std::string out = "'";
+    out += word.substr(0, kMaxQuotedWord);
+    if (word.size() > kMaxQuotedWord) out += "...";
+    out += '\'';
+    return out;
 }
 
 }  // namespace kest

@@ -194,7 +194,11 @@ std::string IntegerRangeText(unsigned bits, bool is_signed) {
         return "0 to " + std::to_string(max);
     }
     std::uint64_t half = std::uint64_t{1} << (bits - 1);
-    return "-" + std::to_string(half) + " to " + std::to_string(half - 1);
+    std::string text = "-";
+    text += std::to_string(half);
+    text += " to ";
+    text += std::to_string(half - 1);
+    return text;
 }
 
 SmlNumberStatus ReadSmlFloat(std::string_view word, float& out) noexcept {

@@ -20,7 +20,10 @@ struct WrittenCount {
 };
 
 std::string Tag(enmItemFormat format) {
-    return "<" + std::string(FormatName(format)) + ">";
+    std::string tag = "<";
+    tag += FormatName(format);
+    tag += '>';
+    return tag;
 }
 
 bool IsDigit(char c) noexcept {
@@ -158,7 +161,7 @@ class SmlParser {
             char c = cursor_.Peek();
             if (c == '>') break;
             if (c == '"' || c == '\'') {
-                ReadQuotedText(cursor_, data);
+                ReadQuotedText(cursor_, data, item.Format());
             } else if (IsSmlWordChar(c)) {
                 std::size_t position = cursor_.Position();
                 data.push_back(SmlCharacterCode(cursor_, position, cursor_.TakeWord()));

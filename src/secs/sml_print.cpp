@@ -58,7 +58,7 @@ class SmlPrinter {
         if (data.empty()) return;
         if (IsTextFormat(item.Format())) {
             out_ += ' ';
-            AppendQuotedText(out_, item.Text());
+            AppendQuotedText(out_, item.Text(), item.Format());
             return;
         }
         std::size_t size = ElementSize(item.Format());

@@ -17,7 +17,7 @@ KestRecEvent Event(std::int32_t id, const std::string& name, bool enable = true)
 KestRecReport Report(std::int32_t id, bool is_default = false) {
     KestRecReport report;
     report.SetID(id);
-    report.SetName("R" + std::to_string(id));
+    report.SetName(std::string("R").append(std::to_string(id)));
     report.SetIsDefault(is_default);
     return report;
 }

@@ -90,7 +90,7 @@ class Limits : public GemDbTest {
             row.limit_id = limit;
             row.var_id = vid;
             row.upper_db = std::to_string(limit * 10);
-            row.lower_db = "1";
+            row.lower_db = std::to_string(1);
             EXPECT_TRUE(db->LimitAddAttr(row));
         }
     }

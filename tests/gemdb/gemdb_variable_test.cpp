@@ -180,7 +180,7 @@ TEST_F(Variables, ChildrenComeInAccessIdOrder) {
     KestRecVariable list = Variable(300, "Wafers", 0);
     ASSERT_TRUE(db->VariableAddRecord(list));
     for (auto [id, access] : {std::pair{301, "3"}, std::pair{302, "1"}, std::pair{303, "2"}}) {
-        KestRecVariable child = Variable(id, "W" + std::to_string(id), 44);
+        KestRecVariable child = Variable(id, std::string("W").append(std::to_string(id)), 44);
         child.SetParentKey(300);
         child.SetAccessID(access);
         ASSERT_TRUE(db->VariableAddRecord(child));

@@ -52,31 +52,29 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"nested", L(L(), L(B({1}), L(U1(7)))), "01 02 01 00 01 02 21 01 01 01 01 a5 01 07"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The length takes as few bytes as it needs; lists count items, the others bytes.
 TEST(Codec, LengthBytesGrowWithTheLength) {
-    SecsItem b255(enmItemFormat::FormatBinary);
-    b255.SetData(std::vector<std::uint8_t>(255, 0xAA));
-    auto e = EncodeItem(b255);
-    EXPECT_EQ(ToHex({e.begin(), e.begin() + 2}), "21 ff");
-
-    SecsItem b256(enmItemFormat::FormatBinary);
-    b256.SetData(std::vector<std::uint8_t>(256, 0xAA));
-    e = EncodeItem(b256);
-    EXPECT_EQ(ToHex({e.begin(), e.begin() + 3}), "22 01 00");
-    EXPECT_EQ(DecodeItem(e), b256);
-
-    SecsItem a65536(enmItemFormat::FormatAscii);
-    a65536.SetData(std::vector<std::uint8_t>(65536, 'z'));
-    e = EncodeItem(a65536);
-    EXPECT_EQ(ToHex({e.begin(), e.begin() + 4}), "43 01 00 00");
-    EXPECT_EQ(e.size(), 65536u + 4);
-    EXPECT_EQ(DecodeItem(e), a65536);
-
-    SecsItem list;
-    for (int i = 0; i < 300; ++i)
-        list.AddItem(enmItemFormat::FormatU1);
-    e = EncodeItem(list);
-    EXPECT_EQ(ToHex({e.begin(), e.begin() + 3}), "02 01 2c");
-    EXPECT_EQ(DecodeItem(e), list);
+    const struct {
+        enmItemFormat format;
+        std::size_t length;
+        const char* header;
+    } cases[] = {{enmItemFormat::FormatBinary, 255, "21 ff"},
+                 {enmItemFormat::FormatBinary, 256, "22 01 00"},
+                 {enmItemFormat::FormatAscii, 65535, "42 ff ff"},
+                 {enmItemFormat::FormatAscii, 65536, "43 01 00 00"},
+                 {enmItemFormat::FormatList, 300, "02 01 2c"}};
+    for (const auto& c : cases) {
+        SecsItem item(c.format);
+        for (std::size_t i = 0; item.IsList() && i < c.length; ++i)
+            item.AddItem(enmItemFormat::FormatU1);
+        if (!item.IsList()) item.SetData(std::vector<std::uint8_t>(c.length, 'z'));
+        std::vector<std::uint8_t> encoded = EncodeItem(item);
+        std::string header = c.header;
+        std::size_t header_size = (header.size() + 1) / 3;
+        EXPECT_EQ(ToHex({encoded.begin(), encoded.begin() + header_size}), header);
+        EXPECT_EQ(encoded.size(), header_size + (item.IsList() ? 2 * c.length : c.length));
+        EXPECT_EQ(DecodeItem(encoded), item);
+    }
 }
 
 TEST(Codec, LongerLengthFieldsThanNeededAreAccepted) {

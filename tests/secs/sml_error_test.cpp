@@ -18,7 +18,21 @@ struct Refused {
     std::size_t line;
     std::size_t column;
     std::string reason;
+    SmlLimits limits = {};
 };
+
+SmlLimits Limit(std::size_t SmlLimits::*field, std::size_t value) {
+    SmlLimits limits;
+    limits.*field = value;
+    return limits;
+}
+
+std::string Nested(std::size_t lists) {
+    std::string text;
+    for (std::size_t i = 0; i < lists; ++i)
+        text += "<L";
+    return text + std::string(lists, '>');
+}
 
 void PrintTo(const Refused& c, std::ostream* os) {
     *os << c.sml;
@@ -26,7 +40,7 @@ void PrintTo(const Refused& c, std::ostream* os) {
 
 void ExpectRefused(const Refused& c, auto&& parse) {
     try {
-        parse(c.sml);
+        parse(c.sml, c.limits);
         ADD_FAILURE() << "accepted: " << c.sml;
     } catch (const SmlError& e) {
         EXPECT_EQ(e.Line(), c.line);
@@ -40,7 +54,7 @@ void ExpectRefused(const Refused& c, auto&& parse) {
 class RefusedItems : public ::testing::TestWithParam<Refused> {};
 
 TEST_P(RefusedItems, NameLineColumnAndWhatWasExpected) {
-    ExpectRefused(GetParam(), [](const std::string& text) { return ParseSml(text); });
+    ExpectRefused(GetParam(), ParseSml);
 }
 
 const std::string kFormatList = "(L, B, BOOLEAN, A, J, I1, I2, I4, I8, U1, U2, U4, U8, F4, F8)";
@@ -143,6 +157,23 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{"short_hex_escape", "<A \"\\x4\">", 1, 5, "expected two hex digits after \\x"},
         Refused{"unquoted_text", "<A abc>", 1, 4,
                 "expected quoted text or a character code (0 to 255), found 'abc'"},
+        Refused{"jis8_tilde", "<J \"a~\">", 1, 6,
+                "'~' has no JIS-8 byte: write \\x7E, which shows as '‾'"},
+        Refused{"jis8_latin", "<J \"é\">", 1, 5, "'é' (U+00E9) has no JIS-8 byte"},
+        Refused{"jis8_below_kana", "<J \"｠\">", 1, 5, "'｠' (U+FF60) has no JIS-8 byte"},
+        Refused{"jis8_above_kana", "<J \"ﾠ\">", 1, 5, "'ﾠ' (U+FFA0) has no JIS-8 byte"},
+        Refused{"jis8_four_bytes", "<J \"x😀\">", 1, 6, "'😀' (U+1F600) has no JIS-8 byte"},
+        Refused{"jis8_control", "<J \"\xC2\x85\">", 1, 5, "U+0085 has no JIS-8 byte"},
+        Refused{"jis8_not_utf8", "<J \"\xFF\">", 1, 5, "expected UTF-8 text, found byte 0xFF"},
+        Refused{"jis8_lone_continuation", "<J \"\x80\">", 1, 5,
+                "expected UTF-8 text, found byte 0x80"},
+        Refused{"jis8_cut_short", "<J \"\xE2\x80\">", 1, 5, "expected UTF-8 text, found byte 0xE2"},
+        Refused{"jis8_overlong", "<J \"\xE0\x80\xAF\">", 1, 5,
+                "expected UTF-8 text, found byte 0xE0"},
+        Refused{"jis8_surrogate", "<J \"\xED\xA0\x80\">", 1, 5,
+                "expected UTF-8 text, found byte 0xED"},
+        Refused{"jis8_beyond_unicode", "<J \"\xF4\x90\x80\x80\">", 1, 5,
+                "expected UTF-8 text, found byte 0xF4"},
         Refused{"character_code_too_large", "<J 256>", 1, 4,
                 "'256' is out of range for a character code (0 to 255)"},
         Refused{"item_inside_text", "<A \"x\" <U4>>", 1, 8,
@@ -155,13 +186,21 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{"trailing_text", "<U4 1>\n  x", 2, 3,
                 "expected the end of the text after the item, found 'x'"},
         Refused{"fault_on_third_line", "<L\n  <U4 1>\n  <U4 x>\n>", 3, 7,
-                "expected a U4 value (decimal or 0x hex), found 'x'"}),
+                "expected a U4 value (decimal or 0x hex), found 'x'"},
+        // The text reader takes the nesting the binary decoder takes: 64 below the outer list.
+        Refused{"too_deep", Nested(66), 1, 131, "lists nested deeper than 64"},
+        Refused{"deeper_than_asked", "<L <L <L <L>>>>", 1, 10, "lists nested deeper than 2",
+                Limit(&SmlLimits::max_depth, 2)},
+        Refused{"too_many_items", "<L <U4> <U4> <U4>>", 1, 14, "more than 3 items",
+                Limit(&SmlLimits::max_items, 3)},
+        Refused{"text_too_long", "<U4 1234>", 1, 1, "the text of 9 bytes exceeds the limit of 8",
+                Limit(&SmlLimits::max_text_size, 8)}),
     [](const auto& info) { return std::string(info.param.name); });
 
 class RefusedMessages : public ::testing::TestWithParam<Refused> {};
 
 TEST_P(RefusedMessages, NameLineColumnAndWhatWasExpected) {
-    ExpectRefused(GetParam(), [](const std::string& text) { return ParseSmlMessage(text); });
+    ExpectRefused(GetParam(), ParseSmlMessage);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -196,15 +235,12 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{"two_body_items", "S1F1 <U4> <U4>", 1, 11,
                 "expected the end of the text after the message, found '<'"},
         Refused{"fault_in_body", "S1F3 W\n<L [1]\n  <U4 -1>\n>\n.", 3, 7,
-                "'-1' is out of range for U4 (0 to 4294967295)"}),
+                "'-1' is out of range for U4 (0 to 4294967295)"},
+        Refused{"too_deep", "S1F1 <L <L <L <L>>>>", 1, 15, "lists nested deeper than 2",
+                Limit(&SmlLimits::max_depth, 2)},
+        Refused{"text_too_long", "S1F1 W <U4>", 1, 1, "the text of 11 bytes exceeds the limit of 8",
+                Limit(&SmlLimits::max_text_size, 8)}),
     [](const auto& info) { return std::string(info.param.name); });
-
-std::string Nested(std::size_t lists) {
-    std::string text;
-    for (std::size_t i = 0; i < lists; ++i)
-        text += "<L";
-    return text + std::string(lists, '>');
-}
 
 SecsItem NestedItem(std::size_t lists) {
     SecsItem item;
@@ -213,67 +249,24 @@ SecsItem NestedItem(std::size_t lists) {
     return item;
 }
 
-// The text reader and the binary decoder take the same nesting: 64 levels below the outer list.
-TEST(SmlLimits, DepthMatchesTheDecoder) {
+// Each limit lets through what it names; one more is refused above.
+TEST(SmlLimits, TextAtEachLimitReads) {
     EXPECT_EQ(ParseSml(Nested(65)), NestedItem(65));
     EXPECT_NO_THROW(DecodeItem(EncodeItem(NestedItem(65))));
     EXPECT_THROW(DecodeItem(EncodeItem(NestedItem(66))), SecsCodecError);
-    try {
-        ParseSml(Nested(66));
-        FAIL() << "66 nested lists accepted";
-    } catch (const SmlError& e) {
-        EXPECT_EQ(e.Column(), 131u);  // the 66th '<'
-        EXPECT_EQ(e.Reason(), "lists nested deeper than 64");
-    }
-    SmlLimits shallow;
-    shallow.max_depth = 2;
-    EXPECT_NO_THROW(ParseSml("<L <L <L>>>", shallow));
-    EXPECT_THROW(ParseSml("<L <L <L <L>>>>", shallow), SmlError);
-    EXPECT_THROW(ParseSmlMessage("S1F1 <L <L <L <L>>>>", shallow), SmlError);
-}
-
-TEST(SmlLimits, ItemCountIsBounded) {
-    SmlLimits few;
-    few.max_items = 3;
-    EXPECT_EQ(ParseSml("<L <U4> <U4>>", few), L(U4(), U4()));
-    try {
-        ParseSml("<L <U4> <U4> <U4>>", few);
-        FAIL() << "a fourth item accepted";
-    } catch (const SmlError& e) {
-        EXPECT_EQ(e.Column(), 14u);
-        EXPECT_EQ(e.Reason(), "more than 3 items");
-    }
-}
-
-TEST(SmlLimits, TextSizeIsBounded) {
-    SmlLimits small;
-    small.max_text_size = 8;
-    EXPECT_EQ(ParseSml("<U4 123>", small), U4(123));
-    try {
-        ParseSml("<U4 1234>", small);
-        FAIL() << "9 bytes accepted";
-    } catch (const SmlError& e) {
-        EXPECT_EQ(e.Line(), 1u);
-        EXPECT_EQ(e.Column(), 1u);
-        EXPECT_EQ(e.Reason(), "the text of 9 bytes exceeds the limit of 8");
-    }
-    EXPECT_THROW(ParseSmlMessage("S1F1 W <U4>", small), SmlError);
+    EXPECT_EQ(ParseSml("<L <L <L>>>", Limit(&SmlLimits::max_depth, 2)), NestedItem(3));
+    EXPECT_EQ(ParseSml("<L <U4> <U4>>", Limit(&SmlLimits::max_items, 3)), L(U4(), U4()));
+    EXPECT_EQ(ParseSml("<U4 123>", Limit(&SmlLimits::max_text_size, 8)), U4(123));
 }
 
 // An item whose length three length bytes cannot carry would only fail later, in the encoder.
 TEST(SmlLimits, ItemsLongerThanTheWireAllowsAreRefused) {
-    SmlLimits roomy;
-    roomy.max_text_size = 20 * 1024 * 1024;
+    SmlLimits roomy = Limit(&SmlLimits::max_text_size, 20 * 1024 * 1024);
     std::string text = "<A \"" + std::string(kMaxItemLength, 'x') + "\">";
     EXPECT_EQ(ParseSml(text, roomy).Count(), kMaxItemLength);
-    text.insert(4, "y");
-    try {
-        ParseSml(text, roomy);
-        FAIL() << "an A item of 16777216 bytes accepted";
-    } catch (const SmlError& e) {
-        EXPECT_EQ(e.Column(), 1u);
-        EXPECT_EQ(e.Reason(), "<A> holds 16777216 bytes, more than an item can carry (16777215)");
-    }
+    ExpectRefused({"", text.insert(4, "y"), 1, 1,
+                   "<A> holds 16777216 bytes, more than an item can carry (16777215)", roomy},
+                  ParseSml);
 }
 
 }  // namespace

@@ -64,7 +64,14 @@ INSTANTIATE_TEST_SUITE_P(
         Printed{"boolean_other_byte", WithData(enmItemFormat::FormatBoolean, {0x02, 0x80}),
                 "<BOOLEAN 0x02 0x80>"},
         Printed{"ascii", A("Hi there"), "<A \"Hi there\">"}, Printed{"empty_ascii", A(), "<A>"},
+        Printed{"ascii_escapes", A("say \"hi\" \\o/ ~"), R"(<A "say \"hi\" \\o/ ~">)"},
+        Printed{"ascii_unprintable", A(std::string("\r\n\t\0\x1F\x7F\x80\xFF", 8)),
+                R"(<A "\r\n\t\x00\x1F\x7F\x80\xFF">)"},
         Printed{"jis8", J("ab"), "<J \"ab\">"}, Printed{"empty_jis8", J(), "<J>"},
+        Printed{"jis8_yen_overline_kana", J("\xB1\xB2\xB3 \x5C\x7E\xA1\xDF"), "<J \"ｱｲｳ ¥‾｡ﾟ\">"},
+        Printed{"jis8_escapes", J(std::string("\"\r\n\t\0\x1F\x7F", 7)),
+                R"(<J "\"\r\n\t\x00\x1F\x7F">)"},
+        Printed{"jis8_undefined_bytes", J("\x80\xA0\xE0\xFF"), R"(<J "\x80\xA0\xE0\xFF">)"},
         Printed{"i1", I1(-128, 0, 127), "<I1 -128 0 127>"},
         Printed{"i2", I2(-32768, 32767), "<I2 -32768 32767>"},
         Printed{"i4", I4(-2, 2147483647), "<I4 -2 2147483647>"},
@@ -102,13 +109,6 @@ TEST(Sml, MultiLineIndentsTwoSpacesPerList) {
               ">");
     EXPECT_EQ(ToSml(U4(1, 2, 3)), "<U4 1 2 3>");
     EXPECT_EQ(ToSml(L()), "<L [0]>");
-}
-
-TEST(Sml, TextEscapesQuotesBackslashesAndUnprintableBytes) {
-    EXPECT_EQ(ToSmlLine(A("say \"hi\" \\o/")), R"(<A "say \"hi\" \\o/">)");
-    EXPECT_EQ(ToSmlLine(A(std::string("\r\n\t\0\x1F\x7F\x80\xFF", 8))),
-              R"(<A "\r\n\t\x00\x1F\x7F\x80\xFF">)");
-    EXPECT_EQ(ToSmlLine(J("\xB1\xB2")), R"(<J "\xB1\xB2">)");
 }
 
 TEST(Sml, EveryByteValueOfTextReadsBack) {
@@ -244,6 +244,8 @@ INSTANTIATE_TEST_SUITE_P(
         Accepted{"raw_tab", "<A \"a\tb\">", A("a\tb")},
         Accepted{"comment_chars_in_text", "<A \"http://x\">", A("http://x")},
         Accepted{"jis8", "<J \"x\" 0xB1>", J("x\xB1")},
+        Accepted{"jis8_escapes_are_bytes", R"(<J "\\\x7E\xB1">)", J("\x5C\x7E\xB1")},
+        Accepted{"jis8_count_in_bytes", "<J [2] \"ｱ¥\">", J("\xB1\x5C")},
         Accepted{"text_count", "<A[3] \"abc\">", A("abc")},
         Accepted{"mixed_text_count", "<A [4] \"ab\" 0x0D \"c\">", A("ab\rc")},
         Accepted{"value_count", "<U4 [3] 1 2 3>", U4(1, 2, 3)},
@@ -261,6 +263,7 @@ TEST(Sml, ReadsAsTheStandardEncodingExamples) {
     EXPECT_EQ(ToHex(EncodeItem(ParseSml("<L>"))), "01 00");
     EXPECT_EQ(ToHex(EncodeItem(ParseSml("<F4 -2.5>"))), "91 04 c0 20 00 00");
     EXPECT_EQ(ToHex(EncodeItem(ParseSml("<I2 -32768>"))), "69 02 80 00");
+    EXPECT_EQ(ToHex(EncodeItem(ParseSml("<J \"ｱｲｳ ¥‾\">"))), "45 06 b1 b2 b3 20 5c 7e");
     EXPECT_EQ(ToSml(DecodeItem(Hex("01 02 b1 04 00 00 00 01 41 01 78"))),
               "<L [2]\n  <U4 1>\n  <A \"x\">\n>");
 }

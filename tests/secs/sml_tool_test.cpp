@@ -43,9 +43,9 @@ class SmlTool : public ::testing::Test {
             std::ofstream in(dir_ / "in", std::ios::binary);
             in << input;
         }
-        std::string command = "'" + Tool().string() + "' " + arguments + " < '" +
-                              (dir_ / "in").string() + "' > '" + (dir_ / "out").string() +
-                              "' 2> '" + (dir_ / "err").string() + "'";
+        std::string command = "'";
+        command += Tool().string() + "' " + arguments + " < '" + (dir_ / "in").string() + "' > '" +
+                   (dir_ / "out").string() + "' 2> '" + (dir_ / "err").string() + "'";
         int raw = std::system(command.c_str());
         Outcome outcome;
         outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

@@ -44,7 +44,7 @@ class EventReports : public ::testing::Test {
     void Report(std::int32_t rptid, std::vector<std::int32_t> vids) {
         KestRecReport r;
         r.SetID(rptid);
-        r.SetName("R" + std::to_string(rptid));
+        r.SetName(std::string("R").append(std::to_string(rptid)));
         ASSERT_TRUE(h.Db().ReportAddRecord(r));
         std::int32_t order = 0;
         for (auto vid : vids)
