@@ -371,6 +371,23 @@ int main(int argc, char** argv) {
         s1f4_size = EncodeBody(probe->Secondary()).size();
     }
 
+    if (!strace_path.empty()) {
+        auto summary = data / "strace.txt";
+        kest::test::Child tracer({strace_path, "-c", "-f", "-o", summary.string(), "-p",
+                                  std::to_string(equipment.Pid())});
+        tracer.WaitFor(std::regex("attached"), std::chrono::seconds(10));
+        std::size_t traced = count / 4;
+        host.Exchange(s1f1, traced, 1);
+        tracer.Signal(SIGINT);
+        tracer.Finish(std::chrono::seconds(10));
+        long calls = StraceTotal(summary);
+        std::printf("System calls per S1F1 round trip (strace -c -f): %.2f\n",
+                    calls < 0 ? -1.0 : static_cast<double>(calls) / traced);
+        std::ifstream table(summary);
+        std::cout << table.rdbuf();
+    }
+
+
     long before = ResidentKiB(equipment.Pid());
     host.Exchange(s1f1, memory_messages / 2, 16);
     host.Exchange(s1f3, memory_messages / 2, 16);
@@ -396,22 +413,6 @@ int main(int argc, char** argv) {
         "Resident size: idle %ld KiB; %ld KiB before and %ld KiB after %zu more host "
         "messages; %ld KiB after %zu event reports in flight at once\n",
         idle, before, after, memory_messages, after_burst, count);
-
-    if (!strace_path.empty()) {
-        auto summary = data / "strace.txt";
-        kest::test::Child tracer({strace_path, "-c", "-f", "-o", summary.string(), "-p",
-                                  std::to_string(equipment.Pid())});
-        tracer.WaitFor(std::regex("attached"), std::chrono::seconds(10));
-        std::size_t traced = count / 4;
-        host.Exchange(s1f1, traced, 1);
-        tracer.Signal(SIGINT);
-        tracer.Finish(std::chrono::seconds(10));
-        long calls = StraceTotal(summary);
-        std::printf("System calls per S1F1 round trip (strace -c -f): %.2f\n",
-                    calls < 0 ? -1.0 : static_cast<double>(calls) / traced);
-        std::ifstream table(summary);
-        std::cout << table.rdbuf();
-    }
 
     host.driver->ClosePort();
     if (stalled_messages > 0) StalledHost(equipment, std::stoi(port), stalled_messages);
