@@ -33,6 +33,7 @@ class GEMDB;
 class SECSInitialize;
 class SECSProtocol;
 class clsLogInfo;
+class AppendFile;
 class frmMain;
 class ControlTimers;
 class DatabaseWatch;
@@ -130,6 +131,7 @@ class ControlCore final : public GemContext, public GEMDBEvents {
     void FireEvent(const KestEvent& event) override;
     void FireCommand(KestCommand& command) override;
     void DisplayMessage(const std::string& text) override;
+    bool AppendToLog(const std::string& name, const std::string& line) override;
 
     bool SendSECSTrans(const std::shared_ptr<SecsTransaction>& trans,
                        const std::string& ce_name) override;
@@ -233,6 +235,7 @@ class ControlCore final : public GemContext, public GEMDBEvents {
     int raising_error_ = 0;
 
     std::unique_ptr<clsLogInfo> log_;
+    std::unique_ptr<AppendFile> hand_over_log_;
     std::shared_ptr<SecsDriver> driver_;
     std::shared_ptr<SecsDriverEvents> driver_events_;
     std::shared_ptr<kest::GEMDB> gemdb_;

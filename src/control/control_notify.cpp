@@ -1,6 +1,7 @@
 // The control's notification routines and the remote-command hand-back.
 #include "control/control_core.h"
 #include "driver/secs_transaction.h"
+#include "notify/append_file.h"
 #include "notify/log_lines.h"
 #include "notify/service_log.h"
 #include "secs/build.h"
@@ -37,6 +38,11 @@ void ControlCore::FireCommand(KestCommand& command) {
         notifier_.RaiseCommand(command);
         WriteLog(CommandLogLine(command));
     });
+}
+
+bool ControlCore::AppendToLog(const std::string& name, const std::string& line) {
+    if (!hand_over_log_) hand_over_log_ = std::make_unique<AppendFile>(clock_);
+    return hand_over_log_->Append(app_directory_ / "Log" / name, line);
 }
 
 void ControlCore::DisplayMessage(const std::string& text) {

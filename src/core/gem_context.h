@@ -75,6 +75,9 @@ class GemContext : public ErrorReporter, public std::enable_shared_from_this<Gem
     virtual void FireCommand(KestCommand& command) = 0;
     /// Shows `text` in the terminal message window; an empty text closes it.
     virtual void DisplayMessage(const std::string& text) = 0;
+    /// Appends `line` to the file Log/`name` of the application directory, kept open between
+    /// lines; false when it cannot be written.
+    virtual bool AppendToLog(const std::string& name, const std::string& line) = 0;
 
     // --- Sending -----------------------------------------------------------------------------
 

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "base/clock.h"
+#include "notify/append_file.h"
 
 namespace kest {
 
@@ -21,7 +22,6 @@ class clsLogInfo {
   public:
     explicit clsLogInfo(std::filesystem::path path_name,
                         std::shared_ptr<Clock> clock = SystemClock::Instance());
-    ~clsLogInfo();
     clsLogInfo(const clsLogInfo&) = delete;
     clsLogInfo& operator=(const clsLogInfo&) = delete;
 
@@ -45,16 +45,8 @@ class clsLogInfo {
 
   private:
     std::filesystem::path FileFor(const std::string& date) const;
-    bool Open(const std::filesystem::path& file);
-    void Close() noexcept;
-    bool StillThere() const;
-    bool Write(const std::string& line) const;
 
-    int fd_ = -1;
-    std::filesystem::path open_file_;
-    std::uint64_t open_inode_ = 0;
-    std::uint64_t open_device_ = 0;
-    Clock::TimePoint checked_;
+    AppendFile file_;
     std::filesystem::path path_name_;
     std::string file_name_ = "KestTool";
     std::int32_t purge_duration_ = 120;

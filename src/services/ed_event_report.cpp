@@ -32,12 +32,8 @@ void EDEventReport::SetSource(std::shared_ptr<GEMEventReport> source) {
 
 void EDEventReport::AppendHandOverLog(GemContext& control) const {
     // Every hand-over is also noted in Log/Log.txt for the equipment software.
-    auto file = control.AppDirectory() / "Log" / "Log.txt";
-    std::FILE* f = std::fopen(file.c_str(), "ab");
-    if (f == nullptr) throw KestException(75, "Path/File access error: " + file.string());
-    static const char kLine[] = "IEDAction_Source Else EDEvent\n";
-    bool written = std::fwrite(kLine, 1, sizeof kLine - 1, f) == sizeof kLine - 1;
-    if (std::fclose(f) != 0 || !written) {
+    if (!control.AppendToLog("Log.txt", "IEDAction_Source Else EDEvent\n")) {
+        auto file = control.AppDirectory() / "Log" / "Log.txt";
         throw KestException(75, "Path/File access error: " + file.string());
     }
 }
