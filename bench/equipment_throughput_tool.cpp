@@ -18,6 +18,7 @@
 
 #include <asio/io_context.hpp>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -265,18 +266,52 @@ void Row(const char* what, double rate, double limit) {
 }
 
 // A host that selects, then sends S1F3 with the W-bit and never reads a reply.
-void StalledHost(kest::test::Child& equipment, int port, std::size_t messages) {
-    int fd = ConnectTo(static_cast<std::uint16_t>(port));
-    int small = 4096;  // our receive window stays small: the replies back up into the equipment
-    setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+// Sends S1F13 and reads until its S1F14 (passing over the equipment's own S1F13).
+bool Establish(int fd) {
+    auto body = EncodeBody(SecsMessage(1, 13, true, L()));
+    auto frame = Frame(body.size());
+    frame[6] = 0x81;  // W-bit, stream 1
+    frame[7] = 13;
+    frame[13] = 2;
+    std::copy(body.begin(), body.end(), frame.begin() + 14);
+    if (!WriteAll(fd, frame)) return false;
+    std::vector<std::uint8_t> reply;
+    while (ReadFrame(fd, reply)) {
+        if (reply.size() >= 10 && reply[3] == 14 && reply[9] == 2) return true;
+    }
+    return false;
+}
+
+// Connects and selects; the equipment takes the next host once it has seen the last one go.
+int SelectedSocket(int port) {
     auto frame = Frame(0);
     frame[4] = 0xFF;  // session ID 0xFFFF, SType 1 (Select.req), system bytes 1
     frame[5] = 0xFF;
     frame[9] = 1;
     frame[13] = 1;
-    WriteAll(fd, frame);
-    std::vector<std::uint8_t> reply;
-    ReadFrame(fd, reply);  // Select.rsp
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        int fd = ConnectTo(static_cast<std::uint16_t>(port));
+        int small = 4096;  // a small receive window: the replies back up into the equipment
+        setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+        std::vector<std::uint8_t> reply;
+        if (WriteAll(fd, frame) && ReadFrame(fd, reply) && reply.size() >= 10 && reply[5] == 2 &&
+            reply[3] == 0 && Establish(fd)) {
+            return fd;
+        }
+        close(fd);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return -1;
+}
+
+// A host that selects, then sends S1F3 with the W-bit and never reads a reply.
+void StalledHost(kest::test::Child& equipment, int port, std::size_t messages,
+                 const std::filesystem::path& logs) {
+    int fd = SelectedSocket(port);
+    if (fd < 0) {
+        std::printf("Stalled host: not selected\n%s\n", equipment.Output().c_str());
+        return;
+    }
     auto body = EncodeBody(SecsMessage(1, 3, true, L()));
     auto s1f3 = Frame(body.size());
     s1f3[6] = 0x81;  // W-bit, stream 1
@@ -297,7 +332,13 @@ void StalledHost(kest::test::Child& equipment, int port, std::size_t messages) {
         if (!WriteAll(fd, s1f3)) break;
         if (sent % 1000 == 0) peak = std::max(peak, ResidentKiB(equipment.Pid()));
     }
-    peak = std::max(peak, ResidentKiB(equipment.Pid()));
+    double sending = Seconds(SteadyClock::now() - begin);
+    // Still not reading, past the equipment's write time-out (10 s by default) counted from
+    // when it has worked through what it was sent.
+    for (int i = 0; i < 40; ++i) {
+        peak = std::max(peak, ResidentKiB(equipment.Pid()));
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    }
     // Now read what is there: a dropped connection ends in end-of-file.
     bool dropped = false;
     std::vector<std::uint8_t> frame_in;
@@ -310,8 +351,19 @@ void StalledHost(kest::test::Child& equipment, int port, std::size_t messages) {
     }
     close(fd);
     std::printf("Stalled host: %zu S1F3 sent in %.1f s; equipment resident peak %ld KiB; %s\n",
-                sent, Seconds(SteadyClock::now() - begin), peak,
+                sent, sending, peak,
                 dropped ? "connection dropped by the equipment" : "connection still open");
+    // Why, in the equipment's SECS-II log.
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(logs, ec)) {
+        std::ifstream in(entry.path());
+        std::string line;
+        while (std::getline(in, line)) {
+            if (line.find("stopped reading") != std::string::npos) {
+                std::printf("Its log: %s\n", line.c_str());
+            }
+        }
+    }
 }
 
 }  // namespace
@@ -330,6 +382,7 @@ int main(int argc, char** argv) {
         if (flag == "--count") count = std::stoul(argv[i + 1]);
         if (flag == "--memory-messages") memory_messages = std::stoul(argv[i + 1]);
     }
+    std::signal(SIGPIPE, SIG_IGN);  // a peer that dropped us shows as a failed write
     auto data =
         std::filesystem::temp_directory_path() / ("kest_throughput_" + std::to_string(getpid()));
     std::filesystem::remove_all(data);
@@ -414,7 +467,9 @@ int main(int argc, char** argv) {
         idle, before, after, memory_messages, after_burst, count);
 
     host.driver->ClosePort();
-    if (stalled_messages > 0) StalledHost(equipment, std::stoi(port), stalled_messages);
+    host.io.run_for(std::chrono::milliseconds(200));  // the separation goes out
+    if (stalled_messages > 0)
+        StalledHost(equipment, std::stoi(port), stalled_messages, data / "Log");
     equipment.Signal(SIGTERM);
     int status = equipment.Finish(std::chrono::seconds(20));
     std::filesystem::remove_all(data);

@@ -119,7 +119,8 @@ class DriverProperties {
     /// The largest message body accepted or sent, in bytes (default 16 MiB), at least 1.
     std::size_t MaxMessageSize() const noexcept { return max_message_size_; }
     void SetMaxMessageSize(std::size_t bytes);
-    /// The most bytes waiting to be written to the socket (default 64 MiB), at least 1. A
+    /// The most bytes waiting to be written to the socket (default 32 MiB: twice the largest
+    /// message, and a bounded cost for a host that stopped reading), at least 1. A
     /// message that would take the total above it drops the connection with 3024: the remote
     /// entity stopped reading. A message alone always goes, so keep it above `MaxMessageSize`.
     std::size_t MaxSendQueueSize() const noexcept { return max_send_queue_size_; }
@@ -161,7 +162,7 @@ class DriverProperties {
     std::string secs2_log_file_;
     std::string secs1_log_path_;
     std::size_t max_message_size_ = 16 * 1024 * 1024;
-    std::size_t max_send_queue_size_ = 64 * 1024 * 1024;
+    std::size_t max_send_queue_size_ = 32 * 1024 * 1024;
     std::chrono::milliseconds write_timeout_{10'000};
 };
 

@@ -28,7 +28,7 @@ struct HsmsConnectionSettings {
     std::chrono::milliseconds t8{5000};   ///< gap inside one message
     std::size_t max_body_size = 16 * 1024 * 1024;
     /// Bytes waiting to be written beyond which the remote entity counts as no longer reading.
-    std::size_t max_send_queue = 64 * 1024 * 1024;
+    std::size_t max_send_queue = 32 * 1024 * 1024;
     std::chrono::milliseconds write_timeout{10000};  ///< a write making no progress
 };
 

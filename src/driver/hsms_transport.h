@@ -29,7 +29,7 @@ struct HsmsTransportSettings {
     std::chrono::milliseconds t7{10000};
     std::chrono::milliseconds t8{5000};
     std::size_t max_body_size = 16 * 1024 * 1024;
-    std::size_t max_send_queue = 64 * 1024 * 1024;   ///< bytes waiting to be written
+    std::size_t max_send_queue = 32 * 1024 * 1024;   ///< bytes waiting to be written
     std::chrono::milliseconds write_timeout{10000};  ///< a write making no progress
 };
 
