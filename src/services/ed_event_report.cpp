@@ -1,5 +1,7 @@
 #include "services/ed_event_report.h"
 
+#include <string>
+
 #include <cstdio>
 
 #include "base/error.h"
@@ -24,7 +26,10 @@ void EDEventReport::SetSource(std::shared_ptr<GEMEventReport> source) {
             ReportAck(6002);
             return;
         }
-        control->SetGemVar("PreviousCEID", source_->CEID());
+        // A write that changes nothing is skipped: reports of one event in a row cost no
+        // database transaction each.
+        std::string ceid = std::to_string(source_->CEID());
+        if (control->GemVar("PreviousCEID") != ceid) control->SetGemVar("PreviousCEID", ceid);
         AppendHandOverLog(*control);
         if (!WBitFrom(*control, "WBITS6")) ReportAck(0);
     });
