@@ -387,7 +387,6 @@ int main(int argc, char** argv) {
         std::cout << table.rdbuf();
     }
 
-
     long before = ResidentKiB(equipment.Pid());
     host.Exchange(s1f1, memory_messages / 2, 16);
     host.Exchange(s1f3, memory_messages / 2, 16);
