@@ -40,6 +40,12 @@ std::string RowReads(GEMDB& db) {
     }
     for (const char* name : {"Custom", "CUSTOM", "New"})
         out << db.VariableGetField(name, FLDID_VARIABLE::VAR_DESC, false).ToText() << ';';
+    for (bool gem : {true, false}) {
+        for (const KestRecVariable& var : db.VariableGetAll(gem))
+            out << var.Name() << var.Value() << var.DefaultValue() << var.Description() << ',';
+    }
+    for (const KestRecReport& report : db.ReportGetAll())
+        out << report.ID() << report.Name() << report.Description() << ',';
     out << db.EventGetRecord(4, true)->Enable() << db.AlarmGetAll().size()
         << db.VariableGetAll(true).size() << db.VariableGetAll(false).size()
         << db.ReportGetAll().size() << '|'
