@@ -14,6 +14,13 @@
 
 namespace kest {
 
+/// The use of a statement that reads the first row `key` selects.
+RowUse LookupUse(std::string_view table, const RowKey& key);
+
+/// " RETURNING <name column>, <ID column>": what a write of one row of `info`'s table returns
+/// so that the result cache keeps the look-ups of other rows (see `RowUse`).
+std::string ReturningKeys(const TableInfo& info);
+
 /// Inserts one row with `values` in field order.
 void InsertRow(SqliteConnection& db, std::string_view table, const TableInfo& info,
                const std::vector<Variant>& values);
@@ -36,8 +43,10 @@ template <typename FromRow>
 auto ReadRecord(SqliteConnection& db, std::string_view table, const TableInfo& info,
                 const RowKey& key, FromRow from_row)
     -> std::optional<decltype(from_row(std::declval<const SqliteStatement&>()))> {
-    SqliteStatement statement = db.Prepare(RowSqlKey(RowSql::SelectRecord, table, key.by_name),
-                                           [&] { return SelectRecordSql(table, info, key); });
+    RowUse use = LookupUse(table, key);
+    SqliteStatement statement = db.Prepare(
+        RowSqlKey(RowSql::SelectRecord, table, key.by_name),
+        [&] { return SelectRecordSql(table, info, key); }, &use);
     BindKey(statement, 1, key);
     if (!statement.Step()) return std::nullopt;
     return from_row(statement);

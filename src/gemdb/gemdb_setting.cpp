@@ -8,7 +8,8 @@ Variant GEMDB::SettingGetField(std::string_view name, FLDID_SETTING field) {
         SqliteStatement statement =
             Main().Prepare(field == FLDID_SETTING::SET_DEFAULTVAL
                                ? "SELECT set_defaultval FROM secs_setting WHERE set_field = ?"
-                               : "SELECT set_value FROM secs_setting WHERE set_field = ?");
+                               : "SELECT set_value FROM secs_setting WHERE set_field = ?",
+                           RowUse{RowUse::Kind::LookupByName, "secs_setting"});
         statement.BindText(1, name);
         if (!statement.Step()) return Variant("NULL");
         return statement.Value(0);
@@ -19,8 +20,11 @@ void GEMDB::SettingSetField(std::string_view name, FLDID_SETTING field, const Va
     Trap("SettingSetField", false, [&] {
         SqliteStatement statement =
             Main().Prepare(field == FLDID_SETTING::SET_DEFAULTVAL
-                               ? "UPDATE secs_setting SET set_defaultval = ? WHERE set_field = ?"
-                               : "UPDATE secs_setting SET set_value = ? WHERE set_field = ?");
+                               ? "UPDATE secs_setting SET set_defaultval = ? WHERE set_field = ? "
+                                 "RETURNING set_field, NULL"
+                               : "UPDATE secs_setting SET set_value = ? WHERE set_field = ? "
+                                 "RETURNING set_field, NULL",
+                           RowUse{RowUse::Kind::WriteOne, "secs_setting"});
         BindColumn(statement, 1, ColumnKind::Text, value);
         statement.BindText(2, name);
         statement.Run();  // a missing row is not created

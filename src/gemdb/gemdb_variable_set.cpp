@@ -87,11 +87,14 @@ std::string GEMDB::WriteValue(std::string_view table, const RowKey& row, FLDID_V
     SqliteConnection& db = Main();
     ValueRow current;
     {
-        SqliteStatement select =
-            db.Prepare(RowSqlKey(RowSql::SelectValueCheck, table, row.by_name), [&] {
+        RowUse use = LookupUse(table, row);
+        SqliteStatement select = db.Prepare(
+            RowSqlKey(RowSql::SelectValueCheck, table, row.by_name),
+            [&] {
                 return "SELECT rowid, var_format, var_min, var_max, var_name FROM " +
                        std::string(table) + KeyWhere(Variables(), row) + " ORDER BY rowid LIMIT 1";
-            });
+            },
+            &use);
         BindKey(select, 1, row);
         if (!select.Step()) ThrowNoCurrentRecord(table, "the key " + row.Text());
         current = ValueRow{select.Int(0), select.Text(1), Bound(select, 2), Bound(select, 3),
@@ -99,9 +102,14 @@ std::string GEMDB::WriteValue(std::string_view table, const RowKey& row, FLDID_V
     }
     CheckRange(current, field, value);
     const char* column = field == FLDID_VARIABLE::VAR_VAL ? "var_val" : "var_defaultval";
+    RowUse use{RowUse::Kind::WriteOne, std::string(table)};
     SqliteStatement update = db.Prepare(
         RowSqlKey(RowSql::UpdateValue, table, false, static_cast<int>(field)),
-        [&] { return "UPDATE " + std::string(table) + " SET " + column + " = ? WHERE rowid = ?"; });
+        [&] {
+            return "UPDATE " + std::string(table) + " SET " + column + " = ? WHERE rowid = ?" +
+                   ReturningKeys(Variables());
+        },
+        &use);
     BindColumn(update, 1, ColumnKind::Text, value);
     update.BindInt(2, current.rowid).Run();
     return current.name;

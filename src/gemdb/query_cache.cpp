@@ -33,7 +33,9 @@ void AddTable(std::vector<std::string>& tables, const char* name) {
 
 }  // namespace
 
-void StatementEffects::Record(int action, const char* first, const char* second) {
+void StatementEffects::Record(int action, const char* first, const char* second,
+                              const char* trigger) {
+    if (trigger != nullptr) triggers = true;
     switch (action) {
         case SQLITE_READ:
             AddTable(reads, first);

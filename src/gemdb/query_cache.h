@@ -37,6 +37,7 @@ struct StatementEffects {
     std::vector<std::string> writes;  ///< tables inserted into, updated or deleted from
     bool unknown = false;         ///< schema, pragma, attach, savepoint ...: may change anything
     bool not_repeatable = false;  ///< calls a function whose result may differ between runs
+    bool triggers = false;        ///< fires a trigger (which may touch any row)
 
     /// Its rows may be remembered: it only reads tables and calls no varying function.
     bool Cacheable() const noexcept {
@@ -45,7 +46,21 @@ struct StatementEffects {
     /// Running it may change what other statements read.
     bool Changes() const noexcept { return unknown || !writes.empty(); }
     /// Adds what the authorizer reported for one action.
-    void Record(int action, const char* first, const char* second);
+    void Record(int action, const char* first, const char* second, const char* trigger);
+};
+
+/// How GEMDB uses a statement on single rows of one table, so that a write of one row drops
+/// only the kept reads that may concern that row.
+struct RowUse {
+    enum class Kind : std::uint8_t {
+        None,
+        LookupByName,  ///< reads the first row whose name (NOCASE) equals parameter 1
+        LookupById,    ///< reads the first row whose ID equals parameter 1
+        WriteOne,      ///< changes rows of `table` keyed by one row, and returns (RETURNING)
+                       ///< the name and ID of each row it changed
+    };
+    Kind kind = Kind::None;
+    std::string table;  ///< lower case
 };
 
 /// One compiled statement the connection keeps, with the results remembered for it, keyed by
@@ -54,6 +69,8 @@ struct StatementSlot {
     sqlite3_stmt* stmt = nullptr;
     bool in_use = false;
     StatementEffects effects;
+    RowUse row;               ///< as declared by the caller; checked against `effects` when used
+    bool write_open = false;  ///< a WriteOne returned a row but has not finished
     std::unordered_map<std::string, std::shared_ptr<const CachedRows>> results;
 };
 

@@ -3,10 +3,13 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
+#include <optional>
 #include <utility>
 
 #include "base/error.h"
+#include "base/text.h"
 
 namespace kest {
 
@@ -82,10 +85,10 @@ SqliteConnection::~SqliteConnection() {
 }
 
 int SqliteConnection::Authorize(void* self, int action, const char* first, const char* second,
-                                const char* /*database*/, const char* /*trigger*/) {
+                                const char* /*database*/, const char* trigger) {
     auto* connection = static_cast<SqliteConnection*>(self);
     if (connection->compiling_ != nullptr) {
-        connection->compiling_->Record(action, first, second);
+        connection->compiling_->Record(action, first, second, trigger);
         connection->recompiled_ = true;
     }
     return SQLITE_OK;
@@ -109,15 +112,92 @@ sqlite3_stmt* SqliteConnection::Compile(std::string_view sql, StatementEffects& 
     return stmt;
 }
 
-SqliteStatement SqliteConnection::Prepare(std::string_view sql) {
+StatementSlot& SqliteConnection::Slot(std::string_view sql, const RowUse* use) {
     auto found = cache_.find(sql);
     if (found == cache_.end()) {
         StatementEffects effects;
         sqlite3_stmt* stmt = Compile(sql, effects);
-        found = cache_.emplace(std::string(sql), Cached{stmt, false, std::move(effects), {}}).first;
+        found =
+            cache_.emplace(std::string(sql), Cached{stmt, false, std::move(effects), {}, false, {}})
+                .first;
+        if (use != nullptr) {
+            found->second.row = *use;
+            for (char& c : found->second.row.table)
+                c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        }
         AddReader(found->second);
     }
-    return Lend(found->second);
+    return found->second;
+}
+
+bool SqliteConnection::IsRowLookup(const Cached& slot, const std::string& table) const noexcept {
+    bool lookup =
+        slot.row.kind == RowUse::Kind::LookupByName || slot.row.kind == RowUse::Kind::LookupById;
+    return lookup && slot.row.table == table && slot.effects.Cacheable() &&
+           !slot.effects.triggers && slot.effects.reads.size() == 1 &&
+           slot.effects.reads[0] == table && sqlite3_bind_parameter_count(slot.stmt) == 1;
+}
+
+bool SqliteConnection::IsRowWrite(const Cached& slot) const noexcept {
+    return slot.row.kind == RowUse::Kind::WriteOne && !slot.effects.unknown &&
+           !slot.effects.triggers && slot.effects.writes.size() == 1 &&
+           slot.effects.writes[0] == slot.row.table && sqlite3_column_count(slot.stmt) == 2;
+}
+
+namespace {
+
+// Whether the kept read of a row look-up bound to `params` may return the row named `name`
+// with ID `id` (either absent when the row's value is not a text or an integer): anything
+// that is not plainly another key counts as the same row.
+bool SameRow(const std::string& params, bool by_name, const std::optional<std::string>& name,
+             const std::optional<std::int64_t>& id) {
+    // One binding, as SqliteStatement notes it: index, type, length, bytes.
+    constexpr std::size_t kHead = sizeof(int) + 1 + sizeof(std::uint32_t);
+    if (params.size() < kHead) return true;
+    int index = 0;
+    std::uint32_t size = 0;
+    std::memcpy(&index, params.data(), sizeof index);
+    char type = params[sizeof index];
+    std::memcpy(&size, params.data() + sizeof index + 1, sizeof size);
+    if (index != 1 || params.size() != kHead + size) return true;
+    std::string_view bytes(params.data() + kHead, size);
+    if (by_name) return type != 't' || !name || EqualsNoCase(bytes, *name);
+    if (type != 'i' || !id || size != sizeof(std::int64_t)) return true;
+    std::int64_t key = 0;
+    std::memcpy(&key, bytes.data(), sizeof key);
+    return key == *id;
+}
+
+}  // namespace
+
+void SqliteConnection::DropRow(const std::string& table, sqlite3_stmt* returned) {
+    auto found = readers_.find(table);
+    if (found == readers_.end()) return;
+    std::optional<std::string> name;
+    std::optional<std::int64_t> id;
+    if (sqlite3_column_type(returned, 0) == SQLITE_TEXT) {
+        const unsigned char* text = sqlite3_column_text(returned, 0);
+        name.emplace(reinterpret_cast<const char*>(text),
+                     static_cast<std::size_t>(sqlite3_column_bytes(returned, 0)));
+    }
+    if (sqlite3_column_type(returned, 1) == SQLITE_INTEGER) id = sqlite3_column_int64(returned, 1);
+    for (Cached* slot : found->second) {
+        if (!IsRowLookup(*slot, table)) {
+            result_count_ -= slot->results.size();
+            slot->results.clear();
+            continue;
+        }
+        bool by_name = slot->row.kind == RowUse::Kind::LookupByName;
+        result_count_ -= std::erase_if(slot->results, [&](const auto& entry) {
+            return SameRow(entry.first, by_name, name, id);
+        });
+    }
+}
+
+void SqliteConnection::AbandonRowWrite(Cached& slot) noexcept {
+    slot.write_open = false;
+    for (const std::string& table : slot.effects.writes)
+        DropTable(table);
 }
 
 SqliteStatement SqliteConnection::Lend(Cached& cached) {
@@ -166,7 +246,13 @@ int SqliteConnection::Step(sqlite3_stmt* stmt, Cached& slot) {
         AddReader(slot);
         DropAll();
     }
-    if (slot.effects.unknown) {
+    if (!recompiled_ && IsRowWrite(slot)) {
+        // Every row it changed is returned, and every change is made by the first step.
+        slot.write_open = rc == SQLITE_ROW;
+        if (rc == SQLITE_ROW) DropRow(slot.row.table, stmt);
+        if (rc == SQLITE_ROW || rc == SQLITE_DONE) return rc;
+        DropTable(slot.row.table);  // failed part-way
+    } else if (slot.effects.unknown) {
         DropAll();
     } else {
         for (const std::string& table : slot.effects.writes)

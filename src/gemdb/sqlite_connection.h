@@ -41,7 +41,9 @@ enum class ResultCache : std::uint8_t {
 /// Result cache: a statement that only reads tables (as SQLite's authorizer reports while
 /// compiling it) has its rows kept per bound parameters, from its first run. A statement that
 /// writes drops the rows of every statement that reads a table it writes; one with unknown
-/// effects (pragma, schema, savepoint) and `ExecuteScript` drop everything. Nothing is kept
+/// effects (pragma, schema, savepoint) and `ExecuteScript` drop everything. A write declared
+/// `RowUse::Kind::WriteOne` instead drops, per row it returns, the row look-ups of that row's
+/// name or ID and every other kept read of its table; look-ups of other rows stay. Nothing is kept
 /// while a transaction is open, so a rollback leaves nothing stale.
 class SqliteConnection {
   public:
@@ -56,16 +58,22 @@ class SqliteConnection {
 
     /// Lends the prepared statement for `sql`, compiling it on first use. While the cached one
     /// is lent out (a nested use of the same text), a one-off statement is lent instead.
-    SqliteStatement Prepare(std::string_view sql);
+    SqliteStatement Prepare(std::string_view sql) { return Lend(Slot(sql, nullptr)); }
+    /// The same, declaring on its first use how the statement is used on single rows (see
+    /// `RowUse`). The declaration counts only while the statement's effects fit it (one table,
+    /// no trigger, one parameter or two returned columns). The caller ensures that a WriteOne
+    /// returns the name and ID of every row it changes and that the name is compared NOCASE.
+    SqliteStatement Prepare(std::string_view sql, const RowUse& use) {
+        return Lend(Slot(sql, &use));
+    }
     /// The same for a statement whose text is known by a number: `build()` makes the text the
     /// first time `key` is asked for, later calls find the statement without building text.
     template <typename Build>
-    SqliteStatement Prepare(std::uint64_t key, Build&& build) {
+    SqliteStatement Prepare(std::uint64_t key, Build&& build, const RowUse* use = nullptr) {
         auto found = by_key_.find(key);
         if (found == by_key_.end()) {
             std::string sql = build();
-            Prepare(sql);  // compiles and caches it
-            found = by_key_.emplace(key, &cache_.find(sql)->second).first;
+            found = by_key_.emplace(key, &Slot(sql, use)).first;
         }
         return Lend(*found->second);
     }
@@ -95,11 +103,17 @@ class SqliteConnection {
                      std::shared_ptr<const CachedRows> rows);
     /// Steps `stmt` of `slot`, then drops what a statement that writes may have changed.
     int Step(sqlite3_stmt* stmt, StatementSlot& slot);
+    /// A WriteOne statement released before it finished: its later rows were not seen.
+    void AbandonRowWrite(StatementSlot& slot) noexcept;
 
   private:
     explicit SqliteConnection(sqlite3* db) noexcept : db_(db) {}
     sqlite3_stmt* Compile(std::string_view sql, StatementEffects& effects);
+    StatementSlot& Slot(std::string_view sql, const RowUse* use);
     SqliteStatement Lend(StatementSlot& cached);
+    bool IsRowLookup(const StatementSlot& slot, const std::string& table) const noexcept;
+    bool IsRowWrite(const StatementSlot& slot) const noexcept;
+    void DropRow(const std::string& table, sqlite3_stmt* returned);
     [[noreturn]] void Fail() const;
     static int Authorize(void* self, int action, const char* first, const char* second,
                          const char* database, const char* trigger);

@@ -20,6 +20,7 @@ SqliteStatement::SqliteStatement(SqliteConnection& connection, StatementSlot& sl
 
 SqliteStatement::~SqliteStatement() {
     if (stmt_ == nullptr) return;
+    if (slot_->write_open) connection_->AbandonRowWrite(*slot_);
     if (!one_off_) {
         sqlite3_reset(stmt_);
         sqlite3_clear_bindings(stmt_);
