@@ -2,9 +2,10 @@
 
 #include <asio/io_context.hpp>
 
+#include "control/kest_server.h"
 #include "core/establish_timer.h"
 #include "support/control_harness.h"
-#include "ui/window_fixture.h"
+#include "ui/frm_main.h"
 
 namespace kest::test {
 namespace {
@@ -26,9 +27,8 @@ class Timer : public ::testing::Test {
     EstablishTimer timer{clock, [this] { ++expiries; }};
 };
 
-TEST_F(Timer, AStartedTimerExpiresOnTheFirstTickOfTheNextSecond) {
+TEST_F(Timer, ExpiresOnTheFirstWorkingTickOfEachSecondAfterTheStart) {
     timer.Start();
-    EXPECT_TRUE(timer.Running());
     EXPECT_EQ(timer.Countdown(), 0);
     After(500);  // 10:00:00.7: the second it started in
     EXPECT_EQ(expiries, 0);
@@ -36,54 +36,39 @@ TEST_F(Timer, AStartedTimerExpiresOnTheFirstTickOfTheNextSecond) {
     EXPECT_EQ(expiries, 1);
     After(100);  // the same second counts once
     EXPECT_EQ(expiries, 1);
+    After(1000);  // without a reload the countdown stays below 0
+    EXPECT_EQ(expiries, 2);
 }
 
 TEST_F(Timer, AReloadMakesTheNextExpiryComeThatManySecondsLater) {
     timer.Start();
     After(1000);
-    ASSERT_EQ(expiries, 1);
     timer.Reload(3);
     After(1000);
     After(1000);
     EXPECT_EQ(expiries, 1);
     After(1000);
     EXPECT_EQ(expiries, 2);
-    // Without a reload the countdown stays below 0: every working tick expires.
+    timer.Reload(0);  // every second
     After(1000);
     EXPECT_EQ(expiries, 3);
 }
 
-TEST_F(Timer, AZeroIntervalExpiresEverySecond) {
-    timer.Start();
-    for (int second = 1; second <= 3; ++second) {
-        After(1000);
-        timer.Reload(0);
-    }
-    EXPECT_EQ(expiries, 3);
-}
-
-TEST_F(Timer, AStoppedTimerDoesNothingAndRestartsFromZero) {
+TEST_F(Timer, AStoppedTimerKeepsItsCountdownAndRestartsFromZeroInTheNextSecond) {
     timer.Start();
     timer.Reload(10);
     timer.Stop();
     After(1000);
     After(1000);
     EXPECT_EQ(expiries, 0);
-    EXPECT_EQ(timer.Countdown(), 9);  // stopping keeps the countdown
+    EXPECT_EQ(timer.Countdown(), 9);
     timer.Start();
     EXPECT_EQ(timer.Countdown(), 0);
-    timer.Start();  // already running: unchanged
-    After(1000);
-    EXPECT_EQ(expiries, 1);
-}
-
-TEST_F(Timer, AStartWithinAWorkedSecondWaitsForTheNextOne) {
-    timer.Start();
-    timer.Stop();
-    clock->Advance(milliseconds(1000));
-    timer.Start();
     timer.Tick();  // the second of the start
     EXPECT_EQ(expiries, 0);
+    timer.Reload(3);
+    timer.Start();  // already running: unchanged
+    EXPECT_EQ(timer.Countdown(), 2);
 }
 
 TEST(TimerOnExecutor, TicksOnlyWhileStartedAndNotAfterDestruction) {
@@ -107,39 +92,6 @@ TEST(TimerOnExecutor, TicksOnlyWhileStartedAndNotAfterDestruction) {
     io.restart();
     io.poll();
     EXPECT_EQ(expiries, 1);
-}
-
-TEST_F(WindowTest, TheWindowRetriesS1F13EveryIntervalUntilCommunicating) {
-    h.SetGemVar("EstablishCommunicationTimeout", 3);
-    StartTool();
-    h.driver->RaiseConnect();
-    EXPECT_EQ(Count("S1F13"), 0u);
-    Seconds();
-    EXPECT_EQ(Count("S1F13"), 1u);  // first retry: the next tick after the start
-    Seconds(2);
-    EXPECT_EQ(Count("S1F13"), 1u);
-    Seconds();
-    EXPECT_EQ(Count("S1F13"), 2u);  // then every 3 s
-    Seconds(3);
-    EXPECT_EQ(Count("S1F13"), 3u);
-    AnswerS1F13(0);
-    EXPECT_FALSE(window->EstablishTimerRunning());
-    Seconds(10);
-    EXPECT_EQ(Count("S1F13"), 3u);
-}
-
-TEST_F(WindowTest, TheIntervalIsReadAtEachRetry) {
-    h.SetGemVar("EstablishCommunicationTimeout", 2);
-    StartTool();
-    h.driver->RaiseConnect();
-    Seconds();
-    h.SetGemVar("EstablishCommunicationTimeout", 4);
-    Seconds(2);  // the retry after the first still uses 2 s
-    EXPECT_EQ(Count("S1F13"), 2u);
-    Seconds(3);
-    EXPECT_EQ(Count("S1F13"), 2u);
-    Seconds();
-    EXPECT_EQ(Count("S1F13"), 3u);
 }
 
 TEST(WindowTimerOnExecutor, RunsWhenTheControlRunsItsTimers) {

@@ -1,3 +1,4 @@
+// The window's load and unload: the model started, the port, the areas shown.
 #include <gtest/gtest.h>
 
 #include "gemdb/gemdb.h"
@@ -6,56 +7,7 @@
 namespace kest::test {
 namespace {
 
-struct StartCase {
-    const char* name;
-    int init_comm;
-    int init_control;
-    int offline_substate;
-    int online_substate;
-    const char* comm_state;
-    const char* control_state;
-    const char* comm_text;
-    const char* control_text;
-};
-
-class StartUp : public WindowTest, public ::testing::WithParamInterface<StartCase> {};
-
-TEST_P(StartUp, InitialStatesComeFromTheSettingsWithoutAnyEventReport) {
-    const StartCase& c = GetParam();
-    h.SetGemVar("InitCommState", c.init_comm);
-    h.SetGemVar("InitControlState", c.init_control);
-    h.SetGemVar("OfflineSubstate", c.offline_substate);
-    h.SetGemVar("OnlineSubstate", c.online_substate);
-    h.core->SetSetting("PortOpenAtStartUp", "FALSE");
-    h.SetGemVar("ConfigSpool", 0);  // no spooling report either: only state reports matter
-    h.ClearRecords();
-    ASSERT_TRUE(h.server->StartGEMTool());
-    window = h.core->FrmGEMTool();
-    EXPECT_EQ(h.GemVar("CommState"), c.comm_state);
-    EXPECT_EQ(h.GemVar("ControlState"), c.control_state);
-    EXPECT_EQ(Fields().CommState, c.comm_text);
-    EXPECT_EQ(Fields().ControlState, c.control_text);
-    EXPECT_TRUE(h.driver->sent.empty());  // no S6F11, no S1F13
-    EXPECT_TRUE(h.errors.empty());
-    EXPECT_FALSE(window->EstablishTimerRunning());
-    ASSERT_FALSE(h.events.empty());
-    EXPECT_EQ(h.EventNames().back(), "KestTool/Load");
-}
-
-INSTANTIATE_TEST_SUITE_P(Settings, StartUp,
-                         ::testing::Values(StartCase{"EquipmentOffline", 1, 1, 1, 5, "1", "1",
-                                                     "Not Communicating", "Equipment Offline"},
-                                           StartCase{"AttemptOnline", 1, 1, 2, 5, "1", "2",
-                                                     "Not Communicating", "Attempt Online"},
-                                           StartCase{"HostOffline", 1, 1, 3, 4, "1", "3",
-                                                     "Not Communicating", "Host Offline"},
-                                           StartCase{"DisabledOnlineRemote", 0, 2, 3, 5, "0", "5",
-                                                     "Not Communicating", "Online Remote"},
-                                           StartCase{"OnlineLocal", 1, 2, 1, 4, "1", "4",
-                                                     "Not Communicating", "Online Local"}),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(WindowTest, LoadOpensThePortWhenConfiguredBeforeRaisingLoad) {
+TEST_F(WindowTest, LoadStartsTheModelAndOpensThePortBeforeRaisingLoad) {
     int opened_at_load = -1;
     std::string states_at_load;
     auto listening = h.server->Subscribe({.EventNotification = [&](const KestEvent& e) {
@@ -66,22 +18,19 @@ TEST_F(WindowTest, LoadOpensThePortWhenConfiguredBeforeRaisingLoad) {
     StartTool();
     EXPECT_EQ(opened_at_load, 1);
     EXPECT_EQ(states_at_load, "15");
+    EXPECT_EQ(Fields().CommState, "Not Communicating");
+    EXPECT_EQ(Fields().ControlState, "Online Remote");
     EXPECT_EQ(Fields().Connection, "DISCONNECT");  // the link comes later, by the driver's event
     EXPECT_TRUE(Fields().OpenPortEnabled);
     EXPECT_FALSE(Fields().ClosePortEnabled);
     EXPECT_FALSE(window->AdminMode());
 }
 
-TEST_F(WindowTest, LoadLeavesThePortClosedUnlessConfigured) {
-    h.core->SetSetting("PortOpenAtStartUp", "FALSE");
-    StartTool();
-    EXPECT_EQ(h.driver->open_calls, 0);
-}
-
-TEST_F(WindowTest, TheConnectionFieldFollowsTheLink) {
+TEST_F(WindowTest, WithThePortClosedAtLoadTheConnectionFieldFollowsTheLink) {
     h.core->SetSetting("PortOpenAtStartUp", "FALSE");
     h.core->SetSetting("PortOpened", "TRUE");
     StartTool();
+    EXPECT_EQ(h.driver->open_calls, 0);
     EXPECT_EQ(Fields().Connection, "CONNECT");
     EXPECT_FALSE(Fields().OpenPortEnabled);
     EXPECT_TRUE(Fields().ClosePortEnabled);
@@ -90,6 +39,9 @@ TEST_F(WindowTest, TheConnectionFieldFollowsTheLink) {
     EXPECT_TRUE(Fields().OpenPortEnabled);
     h.driver->RaiseConnect();
     EXPECT_EQ(Fields().Connection, "CONNECT");
+    h.driver->RaiseDisconnect();
+    EXPECT_TRUE(h.server->StopGEMTool());
+    EXPECT_EQ(h.driver->close_calls, 0);  // unloading leaves a closed port alone
 }
 
 TEST_F(WindowTest, LoadShowsTheStoredStatusAndLists) {
@@ -101,16 +53,11 @@ TEST_F(WindowTest, LoadShowsTheStoredStatusAndLists) {
     ASSERT_TRUE(h.Db().LimitAddAttr({4, 7, "90", "10", 1}));
     h.SetGemVar("ConfigSpool", 0);  // the spool stays as creation left it
     StartTool();
-    EXPECT_EQ(Fields().ProcessState, "RUN");
-    EXPECT_EQ(Fields().PreviousProcessState, "IDLE");
-    EXPECT_EQ(Fields().PPExecName, "RECIPE-7");
-    EXPECT_EQ(Fields().PPChangeName, "RECIPE-8");
-    EXPECT_EQ(Fields().PPChangeStatus, "Deleted");
-    EXPECT_EQ(Fields().EquipmentModel, "KEST");
-    EXPECT_EQ(Fields().SoftwareRevision, "0.1.0");
-    EXPECT_EQ(Fields().SpoolState, "InActive");  // set at the control's creation
-    EXPECT_EQ(Fields().SpoolLoadSubstate, "Not Full");
-    EXPECT_EQ(Fields().SpoolUnloadSubstate, "No Spool Output");
+    const frmMainFields& f = Fields();
+    EXPECT_EQ(f.ProcessState + "|" + f.PreviousProcessState + "|" + f.PPExecName + "|" +
+                  f.PPChangeName + "|" + f.PPChangeStatus + "|" + f.EquipmentModel + "|" +
+                  f.SoftwareRevision + "|" + f.SpoolUnloadSubstate,
+              "RUN|IDLE|RECIPE-7|RECIPE-8|Deleted|KEST|0.1.0|No Spool Output");
     EXPECT_FALSE(Fields().EnabledEvents.empty());  // every event is enabled at creation
     ASSERT_EQ(Fields().Limits.size(), 1u);
     EXPECT_EQ(Fields().Limits[0].LimitID, 4);
@@ -136,18 +83,14 @@ TEST_F(WindowTest, UnloadStopsTheTimerClosesTheOpenPortAndStopsListening) {
     EXPECT_TRUE(h.driver->sent.empty());
 }
 
-TEST_F(WindowTest, UnloadLeavesAClosedPortAlone) {
-    StartTool();
-    EXPECT_TRUE(h.server->StopGEMTool());
-    EXPECT_EQ(h.driver->close_calls, 0);
-}
-
 TEST_F(WindowTest, ASecondStartReplacesTheWindowAndOnlyTheNewOneActs) {
     h.SetGemVar("EstablishCommunicationTimeout", 5);
     StartTool();
     auto first = window->shared_from_this();
+    window->Show(false);
     StartTool();
     EXPECT_NE(window, first.get());
+    EXPECT_FALSE(window->Visible());
     EXPECT_EQ(first->GetParent(), nullptr);
     h.driver->RaiseConnect();
     Seconds();

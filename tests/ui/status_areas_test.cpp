@@ -1,5 +1,7 @@
-// The status display: the texts, and the areas rebuilt from the database and the control.
+// The status areas rebuilt from the database and the control.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "gemdb/gemdb.h"
 #include "gemdb/kest_rec_alarm.h"
@@ -10,73 +12,12 @@
 namespace kest::test {
 namespace {
 
-TEST(StatusTexts, StateNumbersAreWholeNumbersOnly) {
-    EXPECT_EQ(StateNumber("2"), 2);
-    EXPECT_EQ(StateNumber(" 5 "), 5);
-    EXPECT_EQ(StateNumber("-1"), -1);
-    EXPECT_EQ(StateNumber("2147483647"), 2147483647);
-    for (const char* text : {"", "NULL", "1.5", "2e0", "abc", "2147483648", "99999999999999999999"})
-        EXPECT_EQ(StateNumber(text), std::nullopt) << text;
-}
-
-TEST(StatusTexts, TheWindowsWords) {
-    EXPECT_EQ(CommStateText(2), "Communicating");
-    for (int state : {0, 1, 7})
-        EXPECT_EQ(CommStateText(state), "Not Communicating");
-    const char* control[] = {
-        "", "Equipment Offline", "Attempt Online", "Host Offline", "Online Local", "Online Remote",
-        ""};
-    for (int state = 0; state <= 6; ++state)
-        EXPECT_EQ(ControlStateText(state), control[state]) << state;
-    EXPECT_EQ(PPChangeStatusText(1), "Created");
-    EXPECT_EQ(PPChangeStatusText(2), "Changed");
-    EXPECT_EQ(PPChangeStatusText(3), "Deleted");
-    EXPECT_EQ(PPChangeStatusText(0), "Unknown");
-    EXPECT_EQ(PPChangeStatusText(7), "Unknown");
-    EXPECT_EQ(TransitionTypeText(0), "Lower To Upper");
-    EXPECT_EQ(TransitionTypeText(1), "Upper To Lower");
-}
-
 TEST(StatusTexts, TracePeriodsShowAsSixDigitDsper) {
-    EXPECT_EQ(DsperText(0), "000000");
-    EXPECT_EQ(DsperText(90), "000130");
     EXPECT_EQ(DsperText(3661), "010101");
     EXPECT_EQ(DsperText(359999), "995959");
     EXPECT_EQ(DsperText(-4), "000000");
-    EXPECT_EQ(JoinNumbers({3, 1, 2}), "3,1,2");
     EXPECT_EQ(JoinNumbers({}), "");
 }
-
-struct SpoolCase {
-    const char* name;
-    const char* variable;
-    int value;
-    std::string frmMainFields::*field;
-    const char* text;
-};
-
-class SpoolDisplay : public WindowTest, public ::testing::WithParamInterface<SpoolCase> {};
-
-TEST_P(SpoolDisplay, FollowsTheSpoolVariables) {
-    StartTool();
-    const SpoolCase& c = GetParam();
-    h.SetGemVar(c.variable, c.value);
-    EXPECT_EQ(Fields().*c.field, c.text);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    States, SpoolDisplay,
-    ::testing::Values(
-        SpoolCase{"Active", "SpoolState", 1, &frmMainFields::SpoolState, "Active"},
-        SpoolCase{"InActive", "SpoolState", 2, &frmMainFields::SpoolState, "InActive"},
-        SpoolCase{"Full", "SpoolLoadSubstate", 7, &frmMainFields::SpoolLoadSubstate, "Full"},
-        SpoolCase{"NotFull", "SpoolLoadSubstate", 6, &frmMainFields::SpoolLoadSubstate, "Not Full"},
-        SpoolCase{"Purge", "SpoolUnloadSubstate", 3, &frmMainFields::SpoolUnloadSubstate, "Purge"},
-        SpoolCase{"Transmit", "SpoolUnloadSubstate", 4, &frmMainFields::SpoolUnloadSubstate,
-                  "Transmit"},
-        SpoolCase{"NoOutput", "SpoolUnloadSubstate", 5, &frmMainFields::SpoolUnloadSubstate,
-                  "No Spool Output"}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 KestRecAlarm Alarm(std::int32_t id, const char* name, bool enabled, bool set) {
     KestRecAlarm alarm;
@@ -125,7 +66,7 @@ TEST_F(WindowTest, TheTraceAndLimitListsShowTheRunningTracesAndEveryLimit) {
     StartTool();
     KestRecTrace trace;
     trace.TRID = 12;
-    trace.Period = 90;
+    trace.Period = 3661;
     trace.TOTSMP = 10;
     trace.REPGSZ = 2;
     trace.SVIDs = {3, 1, 2};
@@ -137,37 +78,40 @@ TEST_F(WindowTest, TheTraceAndLimitListsShowTheRunningTracesAndEveryLimit) {
     ASSERT_TRUE(h.Db().LimitAddAttr({1, 5, "3", "1", 1}));
     window->LoadTraceList();
     window->LoadLimitList();
-    EXPECT_EQ(Fields().Traces, (std::vector<TraceRow>{{12, "000130", 10, 2, 4, 2, "3,1,2"}}));
-    ASSERT_EQ(Fields().Limits.size(), 3u);
-    for (const LimitRow& row : Fields().Limits) {
-        if (row.LimitID == 8) {
-            EXPECT_EQ(row, (LimitRow{8, 20, "10", "90", "Lower To Upper"}));
-        }
-        if (row.LimitID == 7) {
-            EXPECT_EQ(row, (LimitRow{7, 20, "40", "50", "Upper To Lower"}));
-        }
-    }
-    // Grouped by variable.
-    std::vector<std::int32_t> vids;
-    for (const LimitRow& row : Fields().Limits)
-        vids.push_back(row.VariableID);
-    EXPECT_TRUE(vids == (std::vector<std::int32_t>{20, 20, 5}) ||
-                vids == (std::vector<std::int32_t>{5, 20, 20}));
+    EXPECT_EQ(Fields().Traces, (std::vector<TraceRow>{{12, "010101", 10, 2, 4, 2, "3,1,2"}}));
+    std::vector<LimitRow> rows = Fields().Limits;
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[1].VariableID, 20) << "grouped by variable";
+    std::ranges::sort(rows, {}, &LimitRow::LimitID);
+    EXPECT_EQ(rows, (std::vector<LimitRow>{{1, 5, "1", "3", "Upper To Lower"},
+                                           {7, 20, "40", "50", "Upper To Lower"},
+                                           {8, 20, "10", "90", "Lower To Upper"}}));
 }
 
-TEST_F(WindowTest, TheStatusAreaReadsTheStoredValuesWhenRefreshed) {
+TEST_F(WindowTest, ARefreshRereadsTheStoredValuesOnlyWhenVisible) {
+    h.SetGemVar("PPExecName", "R-9");
     StartTool();  // not communicating: spooling became active and took its own report
     ASSERT_EQ(h.core->SpoolList().size(), 1u);
-    ASSERT_TRUE(h.server->ShowGEMTool(false));
+    // Changed behind the window's back, without a notification.
+    ASSERT_TRUE(h.Db().LimitAddAttr({4, 7, "90", "10", 1}));
     h.Sql("UPDATE secs_gemvar SET var_val = '4' WHERE var_name = 'ControlState'");
     h.Sql("UPDATE secs_gemvar SET var_val = 'NULL' WHERE var_name = 'PPExecName'");
     h.Sql("UPDATE secs_gemvar SET var_val = 'ETCH-3' WHERE var_name = 'EquipmentName'");
-    EXPECT_TRUE(h.server->RefreshGEMTool());
+    EXPECT_TRUE(h.server->RefreshGEMTool());  // hidden: nothing refreshed
+    EXPECT_EQ(Fields().PPExecName, "R-9");
+    EXPECT_TRUE(Fields().Limits.empty());
+    window->SetAdminMode(true);
+    EXPECT_TRUE(h.server->ShowGEMTool(true));  // showing refreshes
+    EXPECT_TRUE(window->Modal());
+    EXPECT_FALSE(window->AdminMode());
     EXPECT_EQ(Fields().ControlState, "Online Local");
     EXPECT_EQ(Fields().PPExecName, "");
     EXPECT_EQ(Fields().EquipmentName, "ETCH-3");
     EXPECT_EQ(Fields().SpoolCountActual, "1");
     EXPECT_EQ(Fields().SpoolState, "Active");
+    EXPECT_EQ(Fields().Limits.size(), 1u);
+    EXPECT_TRUE(h.server->HideGEMTool());
+    EXPECT_FALSE(window->Visible());
 }
 
 TEST_F(WindowTest, TimeOutsOfAnyServiceAreWrittenAsResultLines) {
