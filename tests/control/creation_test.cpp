@@ -1,14 +1,11 @@
+// The control's creation and destruction, and the window members it needs a started tool for.
 #include <gtest/gtest.h>
-
-#include <fstream>
-#include <sstream>
 
 #include "gemdb/gemdb.h"
 #include "settings/secs_initialize.h"
 #include "settings/secs_protocol.h"
 #include "support/control_harness.h"
 #include "support/test_helpers.h"
-#include "ui/frm_main.h"
 
 namespace kest::test {
 namespace {

@@ -154,7 +154,6 @@ INSTANTIATE_TEST_SUITE_P(
           ValidHSMS(enmPortType::PortTypeHSMS, ConnectionModeAlternating),
           {},
           kSelectMode},
-        C{"Active", ValidHSMS(enmPortType::PortTypeHSMS, ConnectionModeActive), {}, std::nullopt},
         C{"SingleSessionChecksTheSame",
           ValidHSMS(enmPortType::PortTypeHSMS_SS),
           {{&F::PortID, "5000"}},
@@ -163,8 +162,6 @@ INSTANTIATE_TEST_SUITE_P(
         C{"TinyT1", ValidSECSI(), {{&F::T1, "1e-400"}}, Range("T1", "0.1", "10")},
         C{"NoBaudRate", ValidSECSI(), {{&F::BaudRate, ""}}, kSelectBaud},
         C{"BaudRateNotOffered", ValidSECSI(), {{&F::BaudRate, "300"}}, kSelectBaud},
-        C{"Baud1200", ValidSECSI(), {{&F::BaudRate, "1200"}}, std::nullopt},
-        C{"Baud19200", ValidSECSI(), {{&F::BaudRate, "19200"}}, std::nullopt},
         // The first failure wins.
         C{"DeviceIDFirst", HSMS(), {{&F::DeviceID, ""}, {&F::T3, ""}}, "Please key in Device ID!"},
         C{"T3BeforeT5", HSMS(), {{&F::T3, "121"}, {&F::T5, ""}}, Range("T3", "1", "120")},
