@@ -11,47 +11,45 @@ namespace {
 
 using namespace kest::build;
 
-TEST(TimeoutPass, ATransactionTimesOutOnThe150thPass) {
+TEST(TimeoutPass, TransactionsTimeOutOnThe150thPassNamingTheirMethod) {
     ControlHarness h;
     h.ClearRecords();
-    auto action =
-        std::make_shared<RecordingAction>(31, h.server->GEMTimeout(), "GEMClock", "GetDateTime");
-    h.core->AddEDAction(action);
+    const int timeout = h.server->GEMTimeout();
+    h.core->AddEDAction(std::make_shared<RecordingAction>(31, timeout, "GEMClock", "GetDateTime"));
+    h.core->AddEDAction(std::make_shared<RecordingAction>(33, timeout, "GEMMap", ""));
     h.Tick(149);
     EXPECT_NE(h.core->Actions().Find("31"), nullptr);
     EXPECT_TRUE(h.events.empty());
     h.Tick(1);
     EXPECT_EQ(h.core->Actions().Find("31"), nullptr);
-    ASSERT_EQ(h.EventNames(), (std::vector<std::string>{"GEMClock/GEMTimeout"}));
+    ASSERT_EQ(h.EventNames(),
+              (std::vector<std::string>{"GEMClock/GEMTimeout", "GEMMap/GEMTimeout"}));
     EXPECT_EQ(h.events[0].Output("MethodName").ToText(), "GetDateTime");
+    EXPECT_TRUE(h.events[1].Outputs().empty());                 // a class without a method name
     EXPECT_NE(h.core->Actions().Find("EDPrimaryIn"), nullptr);  // never timed out
 }
 
-TEST(TimeoutPass, TicksWithinOneSecondCountOnce) {
+TEST(TimeoutPass, CountsEverySecondOfTheClockOnceAndNoneForAClockSetForward) {
     ControlHarness h;
-    h.core->AddEDAction(std::make_shared<RecordingAction>(32, 2));
+    h.core->AddEDAction(std::make_shared<RecordingAction>(32, 10));
+    auto left = [&] { return h.core->Actions().Find("32")->Timeout(); };
+    auto after = [&](std::chrono::milliseconds ms) {
+        h.clock->Advance(ms);
+        h.core->TimeoutTick();
+    };
     for (int i = 0; i < 5; ++i)
-        h.core->TimeoutTick();  // the clock has not moved
-    h.clock->Advance(std::chrono::milliseconds(500));
-    h.core->TimeoutTick();  // still the same second
-    EXPECT_EQ(h.core->Actions().Find("32")->Timeout(), 2);
-    h.clock->Advance(std::chrono::milliseconds(500));
-    h.core->TimeoutTick();
-    EXPECT_EQ(h.core->Actions().Find("32")->Timeout(), 1);
-}
-
-TEST(TimeoutPass, AStalledLoopCountsEverySecondItMissedAndSettingTheClockNone) {
-    ControlHarness h;
-    h.core->AddEDAction(std::make_shared<RecordingAction>(34, 10));
-    h.clock->Advance(std::chrono::milliseconds(4500));  // one tick after four and a half seconds
-    h.core->TimeoutTick();
-    EXPECT_EQ(h.core->Actions().Find("34")->Timeout(), 6);
+        h.core->TimeoutTick();              // the clock has not moved
+    after(std::chrono::milliseconds(500));  // still the same second
+    EXPECT_EQ(left(), 10);
+    after(std::chrono::milliseconds(500));
+    EXPECT_EQ(left(), 9);
+    after(std::chrono::milliseconds(4500));  // a stalled loop: every second it missed
+    EXPECT_EQ(left(), 5);
     h.clock->Set(h.clock->Now() + std::chrono::hours(1));  // the wall clock set forward
     h.core->TimeoutTick();
-    EXPECT_EQ(h.core->Actions().Find("34")->Timeout(), 6);
-    h.clock->Advance(std::chrono::milliseconds(500));  // the half second left over counts
-    h.core->TimeoutTick();
-    EXPECT_EQ(h.core->Actions().Find("34")->Timeout(), 5);
+    EXPECT_EQ(left(), 5);
+    after(std::chrono::milliseconds(500));  // the half second left over counts
+    EXPECT_EQ(left(), 4);
 }
 
 TEST(TimeoutPass, EachControlNumbersItsOwnTransactions) {
@@ -59,15 +57,6 @@ TEST(TimeoutPass, EachControlNumbersItsOwnTransactions) {
     ControlHarness second;  // the same clock time: a shared counter would differ by one
     EXPECT_EQ(first.core->NewTID(), second.core->NewTID());
     EXPECT_EQ(first.server->GEMCommand().TID(), second.server->GEMCommand().TID());
-}
-
-TEST(TimeoutPass, AClassWithoutMethodNameTimesOutWithoutOutput) {
-    ControlHarness h;
-    h.ClearRecords();
-    h.core->AddEDAction(std::make_shared<RecordingAction>(33, 1, "GEMMap", ""));
-    h.Tick(1);
-    ASSERT_EQ(h.events.size(), 1u);
-    EXPECT_TRUE(h.events[0].Outputs().empty());
 }
 
 TEST(TimeoutPass, AnOwedProcessProgramEndsWithS9F13) {
@@ -109,12 +98,7 @@ class LimitMonitoring : public ::testing::Test {
         v.SetVarFormat(static_cast<int>(enmItemFormat::FormatU4));
         v.SetValue("50");
         ASSERT_TRUE(h.Db().VariableAddRecord(v));
-        KestRecLimit limit;
-        limit.limit_id = 3;
-        limit.var_id = 1001;
-        limit.upper_db = "80";
-        limit.lower_db = "20";
-        ASSERT_TRUE(h.Db().LimitAddAttr(limit));
+        ASSERT_TRUE(h.Db().LimitAddAttr({3, 1001, "80", "20", 0}));
     }
 
     void Set(const char* value) {

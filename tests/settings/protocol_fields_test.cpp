@@ -1,18 +1,23 @@
+// The protocol dialog's checks: each numeric field's refusals and both ends of its range, the
+// choices, which failure comes first, and the fields of the other port type left alone.
 #include "settings/protocol_fields.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kest {
 namespace {
 
-frmGEMProtocolFields ValidHSMS() {
-    frmGEMProtocolFields f;
+using F = frmGEMProtocolFields;
+
+F ValidHSMS(enmPortType type = enmPortType::PortTypeHSMS,
+            std::optional<enmConnectionMode> mode = enmConnectionMode::ConnectionModePassive) {
+    F f;
     f.DeviceID = "1";
-    f.PortType = enmPortType::PortTypeHSMS;
+    f.PortType = type;
     f.T3 = "45";
     f.T5 = "10";
     f.T6 = "5";
@@ -20,12 +25,12 @@ frmGEMProtocolFields ValidHSMS() {
     f.T8 = "5";
     f.IPAddress = "127.0.0.1";
     f.PortID = "5001";
-    f.ConnectionMode = enmConnectionMode::ConnectionModePassive;
+    f.ConnectionMode = mode;
     return f;
 }
 
-frmGEMProtocolFields ValidSECSI() {
-    frmGEMProtocolFields f;
+F ValidSECSI() {
+    F f;
     f.DeviceID = "1";
     f.PortType = enmPortType::PortTypeRS232;
     f.SerialPort = "/dev/ttyS0";
@@ -38,10 +43,83 @@ frmGEMProtocolFields ValidSECSI() {
     return f;
 }
 
-// One field changed from a valid configuration, and the warning expected (none: accepted).
+std::string Range(const std::string& name, const std::string& low, const std::string& high) {
+    return "Please enter valid value between " + low + " to " + high + " for " + name + "!";
+}
+
+// A numeric field: its name in the texts, the text when it is empty, the ends of its range
+// (accepted) and a value just outside each end (refused).
+struct NumberField {
+    const char* name;
+    F (*valid)();
+    std::string F::*field;
+    const char* missing;
+    const char* low;
+    const char* high;
+    const char* below;
+    const char* above;
+};
+
+void PrintTo(const NumberField& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class NumberFields : public ::testing::TestWithParam<NumberField> {};
+
+TEST_P(NumberFields, RefuseEmptyLettersAndOutOfRangeNamingTheField) {
+    const NumberField& c = GetParam();
+    const std::string range = Range(c.name, c.low, c.high);
+    const std::vector<std::pair<const char*, std::optional<std::string>>> cases{
+        {"", c.missing},
+        {"  ", c.missing},
+        {"1a", "Please key in numeric value for " + std::string(c.name) + "!"},
+        {c.below, range},
+        {c.low, std::nullopt},
+        {c.high, std::nullopt},
+        {c.above, range}};
+    for (const auto& [text, expected] : cases) {
+        F f = c.valid();
+        f.*c.field = text;
+        EXPECT_EQ(CheckProtocolFields(f), expected) << c.name << " '" << text << "'";
+    }
+}
+
+F HSMS() {
+    return ValidHSMS();
+}
+
+using N = NumberField;
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, NumberFields,
+    ::testing::Values(
+        // Whole numbers round half to even: 32767.5 is 32768, 0.5 is 0.
+        N{"Device ID", HSMS, &F::DeviceID, "Please key in Device ID!", "0", "32767", "-1",
+          "32767.5"},
+        N{"T3", HSMS, &F::T3, "Please key in T3!", "1", "120", "0.5", "121"},
+        N{"T5", HSMS, &F::T5, "Please key in T5!", "1", "240", "0", "241"},
+        N{"T6", HSMS, &F::T6, "Please key in T6!", "1", "240", "0", "241"},
+        N{"T7", HSMS, &F::T7, "Please key in T7!", "1", "240", "0", "241"},
+        N{"T8", HSMS, &F::T8, "Please key in T8!", "1", "120", "0", "121"},
+        N{"Port ID", HSMS, &F::PortID, "Please key in Port ID!", "5001", "32767", "5000", "32768"},
+        // Single floats: "0.1" meets its bound exactly.
+        N{"T1", ValidSECSI, &F::T1, "Please key in T1!", "0.1", "10", "0.09", "10.1"},
+        N{"T2", ValidSECSI, &F::T2, "Please key in T2!", "0.2", "25", "0.19", "25.01"},
+        N{"T3", ValidSECSI, &F::SECSIT3, "Please key in T3!", "1", "120", "0", "121"},
+        N{"T4", ValidSECSI, &F::T4, "Please key in the T4!", "1", "120", "0", "121"},
+        N{"Retry Limit", ValidSECSI, &F::RetryLimit, "Please key in the Retry Limit!", "0", "31",
+          "-1", "32"}));
+
+// Fields changed from a valid configuration, and the first failure (none: accepted).
+struct Change {
+    std::string F::*field;
+    const char* text;
+};
+
 struct FieldCase {
     const char* name;
-    std::function<void(frmGEMProtocolFields&)> change;
+    F base;
+    std::vector<Change> changes;
     std::optional<std::string> expected;
 };
 
@@ -49,204 +127,73 @@ void PrintTo(const FieldCase& c, std::ostream* os) {
     *os << c.name;
 }
 
-class HSMSChecks : public ::testing::TestWithParam<FieldCase> {};
-class SECSIChecks : public ::testing::TestWithParam<FieldCase> {};
+class FieldChecks : public ::testing::TestWithParam<FieldCase> {};
 
-TEST_P(HSMSChecks, FirstFailureText) {
-    frmGEMProtocolFields f = ValidHSMS();
-    GetParam().change(f);
+TEST_P(FieldChecks, FirstFailureText) {
+    F f = GetParam().base;
+    for (const Change& change : GetParam().changes)
+        f.*change.field = change.text;
     EXPECT_EQ(CheckProtocolFields(f), GetParam().expected);
 }
 
-TEST_P(SECSIChecks, FirstFailureText) {
-    frmGEMProtocolFields f = ValidSECSI();
-    GetParam().change(f);
-    EXPECT_EQ(CheckProtocolFields(f), GetParam().expected);
-}
-
-const std::string kDeviceRange = "Please enter valid value between 0 to 32767 for Device ID!";
-const std::string kT3Range = "Please enter valid value between 1 to 120 for T3!";
-const std::string kPortRange = "Please enter valid value between 5001 to 32767 for Port ID!";
-const std::string kT1Range = "Please enter valid value between 0.1 to 10 for T1!";
-const std::string kT2Range = "Please enter valid value between 0.2 to 25 for T2!";
-const std::string kT4Range = "Please enter valid value between 1 to 120 for T4!";
-const std::string kRetryRange = "Please enter valid value between 0 to 31 for Retry Limit!";
+const std::string kSelectMode = "Please select Connection Mode!";
+const std::string kSelectPort = "Please select COM Port!";
+const std::string kSelectBaud = "Please select Baud Rate!";
+const std::string kNoAddress = "Please key in IP Address!";
+using C = FieldCase;
+using enum enmConnectionMode;
 
 INSTANTIATE_TEST_SUITE_P(
-    DeviceID, HSMSChecks,
+    Cases, FieldChecks,
     ::testing::Values(
-        FieldCase{"empty", [](auto& f) { f.DeviceID = ""; }, "Please key in Device ID!"},
-        FieldCase{"blank", [](auto& f) { f.DeviceID = "  "; }, "Please key in Device ID!"},
-        FieldCase{"letters", [](auto& f) { f.DeviceID = "1a"; },
-                  "Please key in numeric value for Device ID!"},
-        FieldCase{"negative", [](auto& f) { f.DeviceID = "-1"; }, kDeviceRange},
-        FieldCase{"above", [](auto& f) { f.DeviceID = "32768"; }, kDeviceRange},
-        // Read as a whole number, rounded half to even: 32767.5 is 32768.
-        FieldCase{"rounds above", [](auto& f) { f.DeviceID = "32767.5"; }, kDeviceRange},
-        FieldCase{"huge", [](auto& f) { f.DeviceID = "1e300"; }, kDeviceRange},
-        FieldCase{"zero", [](auto& f) { f.DeviceID = "0"; }, std::nullopt},
-        FieldCase{"top", [](auto& f) { f.DeviceID = "32767"; }, std::nullopt},
-        FieldCase{"padded", [](auto& f) { f.DeviceID = " 12 "; }, std::nullopt},
-        // The device ID is checked before anything of the port type.
-        FieldCase{"before T3",
-                  [](auto& f) {
-                      f.DeviceID = "";
-                      f.T3 = "";
-                  },
-                  "Please key in Device ID!"}));
-
-INSTANTIATE_TEST_SUITE_P(
-    Timers, HSMSChecks,
-    ::testing::Values(FieldCase{"T3 empty", [](auto& f) { f.T3 = ""; }, "Please key in T3!"},
-                      FieldCase{"T3 letters", [](auto& f) { f.T3 = "abc"; },
-                                "Please key in numeric value for T3!"},
-                      FieldCase{"T3 zero", [](auto& f) { f.T3 = "0"; }, kT3Range},
-                      FieldCase{"T3 half rounds to 0", [](auto& f) { f.T3 = "0.5"; }, kT3Range},
-                      FieldCase{"T3 above", [](auto& f) { f.T3 = "121"; }, kT3Range},
-                      FieldCase{"T3 low end", [](auto& f) { f.T3 = "1"; }, std::nullopt},
-                      FieldCase{"T3 high end", [](auto& f) { f.T3 = "120"; }, std::nullopt},
-                      FieldCase{"T5 empty", [](auto& f) { f.T5 = ""; }, "Please key in T5!"},
-                      FieldCase{"T5 above", [](auto& f) { f.T5 = "241"; },
-                                "Please enter valid value between 1 to 240 for T5!"},
-                      FieldCase{"T5 high end", [](auto& f) { f.T5 = "240"; }, std::nullopt},
-                      FieldCase{"T6 letters", [](auto& f) { f.T6 = "x"; },
-                                "Please key in numeric value for T6!"},
-                      FieldCase{"T6 zero", [](auto& f) { f.T6 = "0"; },
-                                "Please enter valid value between 1 to 240 for T6!"},
-                      FieldCase{"T7 empty", [](auto& f) { f.T7 = ""; }, "Please key in T7!"},
-                      FieldCase{"T7 above", [](auto& f) { f.T7 = "241"; },
-                                "Please enter valid value between 1 to 240 for T7!"},
-                      FieldCase{"T8 letters", [](auto& f) { f.T8 = "5s"; },
-                                "Please key in numeric value for T8!"},
-                      FieldCase{"T8 above", [](auto& f) { f.T8 = "121"; },
-                                "Please enter valid value between 1 to 120 for T8!"},
-                      FieldCase{"T3 before T5",
-                                [](auto& f) {
-                                    f.T3 = "121";
-                                    f.T5 = "";
-                                },
-                                kT3Range},
-                      FieldCase{"T7 before T8",
-                                [](auto& f) {
-                                    f.T7 = "";
-                                    f.T8 = "";
-                                },
-                                "Please key in T7!"}));
-
-INSTANTIATE_TEST_SUITE_P(
-    Connection, HSMSChecks,
-    ::testing::Values(
-        FieldCase{"no address", [](auto& f) { f.IPAddress = ""; }, "Please key in IP Address!"},
-        FieldCase{"blank address", [](auto& f) { f.IPAddress = " "; }, "Please key in IP Address!"},
-        FieldCase{"address before port",
-                  [](auto& f) {
-                      f.IPAddress = "";
-                      f.PortID = "";
-                  },
-                  "Please key in IP Address!"},
-        FieldCase{"no port", [](auto& f) { f.PortID = ""; }, "Please key in Port ID!"},
-        FieldCase{"port letters", [](auto& f) { f.PortID = "http"; },
-                  "Please key in numeric value for Port ID!"},
-        FieldCase{"port 5000", [](auto& f) { f.PortID = "5000"; }, kPortRange},
-        FieldCase{"port 5001", [](auto& f) { f.PortID = "5001"; }, std::nullopt},
-        FieldCase{"port 32767", [](auto& f) { f.PortID = "32767"; }, std::nullopt},
-        FieldCase{"port 32768", [](auto& f) { f.PortID = "32768"; }, kPortRange},
-        FieldCase{"active",
-                  [](auto& f) { f.ConnectionMode = enmConnectionMode::ConnectionModeActive; },
-                  std::nullopt},
-        FieldCase{"no mode", [](auto& f) { f.ConnectionMode.reset(); },
-                  "Please select Connection Mode!"},
-        FieldCase{"alternating",
-                  [](auto& f) { f.ConnectionMode = enmConnectionMode::ConnectionModeAlternating; },
-                  "Please select Connection Mode!"},
-        FieldCase{"single session checks the same",
-                  [](auto& f) {
-                      f.PortType = enmPortType::PortTypeHSMS_SS;
-                      f.PortID = "5000";
-                  },
-                  kPortRange},
-        // The SECS-I fields are disabled for HSMS and never checked.
-        FieldCase{"SECS-I fields ignored",
-                  [](auto& f) {
-                      f.SerialPort = "";
-                      f.T1 = "0.09";
-                      f.T2 = "x";
-                      f.SECSIT3 = "";
-                      f.T4 = "999";
-                      f.RetryLimit = "99";
-                      f.BaudRate = "";
-                  },
-                  std::nullopt}));
-
-INSTANTIATE_TEST_SUITE_P(
-    Line, SECSIChecks,
-    ::testing::Values(
-        FieldCase{"no serial port", [](auto& f) { f.SerialPort = ""; }, "Please select COM Port!"},
-        FieldCase{"T1 empty", [](auto& f) { f.T1 = ""; }, "Please key in T1!"},
-        FieldCase{"T1 letters", [](auto& f) { f.T1 = "fast"; },
-                  "Please key in numeric value for T1!"},
-        FieldCase{"T1 0.1", [](auto& f) { f.T1 = "0.1"; }, std::nullopt},
-        FieldCase{"T1 10", [](auto& f) { f.T1 = "10"; }, std::nullopt},
-        FieldCase{"T1 0.09", [](auto& f) { f.T1 = "0.09"; }, kT1Range},
-        FieldCase{"T1 10.1", [](auto& f) { f.T1 = "10.1"; }, kT1Range},
-        FieldCase{"T1 tiny", [](auto& f) { f.T1 = "1e-400"; }, kT1Range},
-        FieldCase{"T2 empty", [](auto& f) { f.T2 = ""; }, "Please key in T2!"},
-        FieldCase{"T2 letters", [](auto& f) { f.T2 = "-"; }, "Please key in numeric value for T2!"},
-        FieldCase{"T2 0.2", [](auto& f) { f.T2 = "0.2"; }, std::nullopt},
-        FieldCase{"T2 25", [](auto& f) { f.T2 = "25"; }, std::nullopt},
-        FieldCase{"T2 0.19", [](auto& f) { f.T2 = "0.19"; }, kT2Range},
-        FieldCase{"T2 25.01", [](auto& f) { f.T2 = "25.01"; }, kT2Range},
-        FieldCase{"T3 empty", [](auto& f) { f.SECSIT3 = ""; }, "Please key in T3!"},
-        FieldCase{"T3 letters", [](auto& f) { f.SECSIT3 = "t"; },
-                  "Please key in numeric value for T3!"},
-        FieldCase{"T3 above", [](auto& f) { f.SECSIT3 = "121"; }, kT3Range},
-        FieldCase{"T4 empty", [](auto& f) { f.T4 = ""; }, "Please key in the T4!"},
-        FieldCase{"T4 letters", [](auto& f) { f.T4 = "q"; }, "Please key in numeric value for T4!"},
-        FieldCase{"T4 zero", [](auto& f) { f.T4 = "0"; }, kT4Range},
-        FieldCase{"T4 120", [](auto& f) { f.T4 = "120"; }, std::nullopt}));
-
-INSTANTIATE_TEST_SUITE_P(
-    RetryAndBaud, SECSIChecks,
-    ::testing::Values(FieldCase{"retry empty", [](auto& f) { f.RetryLimit = ""; },
-                                "Please key in the Retry Limit!"},
-                      FieldCase{"retry letters", [](auto& f) { f.RetryLimit = "r"; },
-                                "Please key in numeric value for Retry Limit!"},
-                      FieldCase{"retry 0", [](auto& f) { f.RetryLimit = "0"; }, std::nullopt},
-                      FieldCase{"retry 31", [](auto& f) { f.RetryLimit = "31"; }, std::nullopt},
-                      FieldCase{"retry -1", [](auto& f) { f.RetryLimit = "-1"; }, kRetryRange},
-                      FieldCase{"retry 32", [](auto& f) { f.RetryLimit = "32"; }, kRetryRange},
-                      FieldCase{"no baud rate", [](auto& f) { f.BaudRate = ""; },
-                                "Please select Baud Rate!"},
-                      FieldCase{"baud rate not offered", [](auto& f) { f.BaudRate = "300"; },
-                                "Please select Baud Rate!"},
-                      FieldCase{"baud 1200", [](auto& f) { f.BaudRate = "1200"; }, std::nullopt},
-                      FieldCase{"baud 19200", [](auto& f) { f.BaudRate = "19200"; }, std::nullopt},
-                      FieldCase{"serial port first",
-                                [](auto& f) {
-                                    f.SerialPort = "";
-                                    f.T1 = "";
-                                    f.BaudRate = "";
-                                },
-                                "Please select COM Port!"},
-                      FieldCase{"T4 before retry",
-                                [](auto& f) {
-                                    f.T4 = "0";
-                                    f.RetryLimit = "";
-                                },
-                                kT4Range},
-                      // The HSMS fields are disabled for SECS-I and never checked.
-                      FieldCase{"HSMS fields ignored",
-                                [](auto& f) {
-                                    f.T3 = "";
-                                    f.T5 = "0";
-                                    f.IPAddress = "";
-                                    f.PortID = "5000";
-                                    f.ConnectionMode.reset();
-                                },
-                                std::nullopt}));
+        C{"HugeDeviceID", HSMS(), {{&F::DeviceID, "1e300"}}, Range("Device ID", "0", "32767")},
+        C{"PaddedDeviceID", HSMS(), {{&F::DeviceID, " 12 "}}, std::nullopt},
+        C{"NoAddress", HSMS(), {{&F::IPAddress, " "}}, kNoAddress},
+        C{"NoMode", ValidHSMS(enmPortType::PortTypeHSMS, std::nullopt), {}, kSelectMode},
+        C{"Alternating",
+          ValidHSMS(enmPortType::PortTypeHSMS, ConnectionModeAlternating),
+          {},
+          kSelectMode},
+        C{"SingleSessionChecksTheSame",
+          ValidHSMS(enmPortType::PortTypeHSMS_SS),
+          {{&F::PortID, "5000"}},
+          Range("Port ID", "5001", "32767")},
+        C{"NoSerialPort", ValidSECSI(), {{&F::SerialPort, " "}}, kSelectPort},
+        C{"TinyT1", ValidSECSI(), {{&F::T1, "1e-400"}}, Range("T1", "0.1", "10")},
+        C{"NoBaudRate", ValidSECSI(), {{&F::BaudRate, ""}}, kSelectBaud},
+        C{"BaudRateNotOffered", ValidSECSI(), {{&F::BaudRate, "300"}}, kSelectBaud},
+        // The first failure wins.
+        C{"DeviceIDFirst", HSMS(), {{&F::DeviceID, ""}, {&F::T3, ""}}, "Please key in Device ID!"},
+        C{"T3BeforeT5", HSMS(), {{&F::T3, "121"}, {&F::T5, ""}}, Range("T3", "1", "120")},
+        C{"T7BeforeT8", HSMS(), {{&F::T7, ""}, {&F::T8, ""}}, "Please key in T7!"},
+        C{"AddressBeforePort", HSMS(), {{&F::IPAddress, ""}, {&F::PortID, ""}}, kNoAddress},
+        C{"SerialPortFirst",
+          ValidSECSI(),
+          {{&F::SerialPort, ""}, {&F::T1, ""}, {&F::BaudRate, ""}},
+          kSelectPort},
+        C{"T4BeforeRetry",
+          ValidSECSI(),
+          {{&F::T4, "0"}, {&F::RetryLimit, ""}},
+          Range("T4", "1", "120")},
+        // The other port type's fields are disabled and never checked.
+        C{"SECSIFieldsIgnored",
+          HSMS(),
+          {{&F::SerialPort, ""},
+           {&F::T1, "0.09"},
+           {&F::T2, "x"},
+           {&F::SECSIT3, ""},
+           {&F::T4, "999"},
+           {&F::RetryLimit, "99"},
+           {&F::BaudRate, ""}},
+          std::nullopt},
+        C{"HSMSFieldsIgnored",
+          ValidSECSI(),
+          {{&F::T3, ""}, {&F::T5, "0"}, {&F::IPAddress, ""}, {&F::PortID, "5000"}},
+          std::nullopt}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ProtocolFieldChecks, DeviceIDAndPortChecksSplitAtTheStartUpWrite) {
-    frmGEMProtocolFields f = ValidHSMS();
+    F f = HSMS();
     f.T3 = "";
     EXPECT_EQ(CheckDeviceIDField(f), std::nullopt);
     EXPECT_EQ(CheckPortFields(f), "Please key in T3!");
@@ -260,11 +207,6 @@ TEST(ProtocolFieldChecks, AcceptedTextsReadAsTheCheckedValues) {
     EXPECT_EQ(ProtocolFieldInt("2.5"), 2);
     EXPECT_EQ(ProtocolFieldFloat("0.1"), 0.1F);
     EXPECT_EQ(ProtocolFieldFloat("25"), 25.0F);
-}
-
-TEST(ProtocolFieldChecks, TheOfferedBaudRates) {
-    EXPECT_EQ(ProtocolBaudRates(),
-              (std::vector<std::string>{"1200", "2400", "4800", "9600", "19200"}));
 }
 
 }  // namespace

@@ -1,10 +1,12 @@
+// The initialisation object: the file settings and the enable-all flags taken from the saved
+// defaults, written through to the rows and the driver.
 #include "settings/secs_initialize.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "gemdb/gemdb.h"
+#include "settings_rows.h"
 #include "support/control_harness.h"
 
 namespace kest::test {
@@ -15,36 +17,17 @@ void WriteRow(GEMDB& db, const char* name, const char* value, const char* saved_
     db.SettingSetField(name, FLDID_SETTING::SET_DEFAULTVAL, saved_default);
 }
 
-std::string Value(GEMDB& db, const char* name) {
-    return db.SettingGetField(name, FLDID_SETTING::SET_VALUE).ToText();
-}
-
-std::string Default(GEMDB& db, const char* name) {
-    return db.SettingGetField(name, FLDID_SETTING::SET_DEFAULTVAL).ToText();
-}
-
 std::shared_ptr<SECSInitialize> Attached(ControlHarness& h) {
     auto init = std::make_shared<SECSInitialize>();
     init->SetParent(h.core);
     return init;
 }
 
-TEST(SECSInitializeAttach, TheFileSettingsComeFromTheSavedDefaults) {
+TEST(SECSInitializeAttach, TheFileSettingsComeFromTheSavedDefaultsAndSetAlarmsAreCleared) {
     ControlHarness h;
     WriteRow(h.Db(), "SECSDictionaryFile", "/value/dict.xml", "/opt/tool/Messages.xml");
     WriteRow(h.Db(), "SECSLogFile", "/value/secs.log", "logs/SECSII.log");
     WriteRow(h.Db(), "SECSILogPath", "/value", "NULL");
-    auto init = Attached(h);
-    EXPECT_EQ(h.driver->DictionaryFile(), "/opt/tool/Messages.xml");
-    // A relative path belongs to the application directory, not to the working directory.
-    EXPECT_EQ(h.driver->SECSIILogFile(), (h.dir / "logs" / "SECSII.log").string());
-    EXPECT_EQ(h.driver->SECSILogPath(), "");
-    EXPECT_EQ(init->SECSDictionaryFile(), "/opt/tool/Messages.xml");
-    EXPECT_TRUE(h.errors.empty());
-}
-
-TEST(SECSInitializeAttach, ClearsEverySetAlarmMark) {
-    ControlHarness h;
     for (int id : {1, 2}) {
         KestRecAlarm alarm;
         alarm.SetID(id);
@@ -54,7 +37,13 @@ TEST(SECSInitializeAttach, ClearsEverySetAlarmMark) {
     }
     ASSERT_EQ(h.Db().AlarmGetSet().size(), 2u);
     auto init = Attached(h);
+    EXPECT_EQ(h.driver->DictionaryFile(), "/opt/tool/Messages.xml");
+    // A relative path belongs to the application directory, not to the working directory.
+    EXPECT_EQ(h.driver->SECSIILogFile(), (h.dir / "logs" / "SECSII.log").string());
+    EXPECT_EQ(h.driver->SECSILogPath(), "");
+    EXPECT_EQ(init->SECSDictionaryFile(), "/opt/tool/Messages.xml");
     EXPECT_TRUE(h.Db().AlarmGetSet().empty());
+    EXPECT_TRUE(h.errors.empty());
 }
 
 struct FlagCase {
@@ -75,8 +64,8 @@ TEST_P(SECSInitializeFlags, TakenFromTheSavedDefaults) {
     auto init = Attached(h);
     EXPECT_EQ(init->AlarmEnableAll(), c.alarm);
     EXPECT_EQ(init->EventEnableAll(), c.event);
-    EXPECT_EQ(Value(h.Db(), "AlarmEnableAll"), c.alarm ? "TRUE" : "FALSE");
-    EXPECT_EQ(Value(h.Db(), "EventEnableAll"), c.event ? "TRUE" : "FALSE");
+    EXPECT_EQ(Rows(h.Db(), "AlarmEnableAll EventEnableAll"),
+              std::string(c.alarm ? "TRUE" : "FALSE") + (c.event ? " TRUE" : " FALSE"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Defaults, SECSInitializeFlags,
@@ -89,19 +78,16 @@ TEST(SECSInitializeFlags, ReadAndWriteTheValueRows) {
     SECSInitialize& init = *h.core->SECSInitialize();
     init.SetAlarmEnableAll(false);
     init.SetEventEnableAll(true);
-    EXPECT_EQ(Value(h.Db(), "AlarmEnableAll"), "FALSE");
-    EXPECT_EQ(Value(h.Db(), "EventEnableAll"), "TRUE");
-    EXPECT_FALSE(init.AlarmEnableAll());
-    EXPECT_TRUE(init.EventEnableAll());
+    EXPECT_EQ(Rows(h.Db(), "AlarmEnableAll EventEnableAll"), "FALSE TRUE");
+    EXPECT_EQ(Defaults(h.Db(), "AlarmEnableAll"), "TRUE");  // the saved default stays
     // The getters read the rows, whoever wrote them.
     h.core->SetSetting("AlarmEnableAll", "TRUE");
     h.core->SetSetting("EventEnableAll", "FALSE");
     EXPECT_TRUE(init.AlarmEnableAll());
     EXPECT_FALSE(init.EventEnableAll());
-    EXPECT_EQ(Default(h.Db(), "AlarmEnableAll"), "TRUE");  // the saved default stays
 }
 
-TEST(SECSInitializeFiles, PassStraightToTheDriver) {
+TEST(SECSInitializeFiles, PassStraightToTheDriverAndSaveAsValuesOnly) {
     ControlHarness h;
     SECSInitialize& init = *h.core->SECSInitialize();
     init.SetSECSDictionaryFile("/opt/a.xml");
@@ -110,28 +96,15 @@ TEST(SECSInitializeFiles, PassStraightToTheDriver) {
     EXPECT_EQ(h.driver->DictionaryFile(), "/opt/a.xml");
     EXPECT_EQ(h.driver->SECSIILogFile(), "/var/log/kest/SECSII.log");
     EXPECT_EQ(h.driver->SECSILogPath(), "/var/log/kest");
+    const std::string rows = "SECSDictionaryFile SECSLogFile SECSILogPath";
+    const std::string defaults = Defaults(h.Db(), rows);
+    EXPECT_TRUE(init.SaveSetting());
+    EXPECT_EQ(Rows(h.Db(), rows), "/opt/a.xml /var/log/kest/SECSII.log /var/log/kest");
+    EXPECT_EQ(Defaults(h.Db(), rows), defaults);
     h.driver->SetDictionaryFile("/opt/b.xml");
     EXPECT_EQ(init.SECSDictionaryFile(), "/opt/b.xml");
-}
-
-TEST(SECSInitializeSave, WritesTheThreeFileSettingsAsValuesOnly) {
-    ControlHarness h;
-    SECSInitialize& init = *h.core->SECSInitialize();
-    init.SetSECSDictionaryFile("/opt/a.xml");
-    init.SetSECSIILogFile("/opt/log/s.log");
-    init.SetSECSILogPath("/opt/log");
-    std::string saved_default = Default(h.Db(), "SECSDictionaryFile");
-    EXPECT_TRUE(init.SaveSetting());
-    EXPECT_EQ(Value(h.Db(), "SECSDictionaryFile"), "/opt/a.xml");
-    EXPECT_EQ(Value(h.Db(), "SECSLogFile"), "/opt/log/s.log");
-    EXPECT_EQ(Value(h.Db(), "SECSILogPath"), "/opt/log");
-    EXPECT_EQ(Default(h.Db(), "SECSDictionaryFile"), saved_default);
-}
-
-TEST(SECSInitializeDictionary, TheDriverLoadsItsFile) {
-    ControlHarness h;
-    int loads = h.driver->load_dictionary_calls;
-    EXPECT_EQ(h.server->SECSInitialize()->LoadXMLDictionary(), Variant(true));
+    const int loads = h.driver->load_dictionary_calls;
+    EXPECT_EQ(init.LoadXMLDictionary(), Variant(true));
     EXPECT_EQ(h.driver->load_dictionary_calls, loads + 1);
 }
 

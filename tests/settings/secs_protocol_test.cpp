@@ -1,33 +1,19 @@
+// The protocol object: its properties loaded from the saved defaults, saved as values and
+// defaults, and handed to the driver when the port opens.
 #include "settings/secs_protocol.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
-#include <map>
+#include <sstream>
 #include <string>
 
-#include "gemdb/gemdb.h"
+#include "settings_rows.h"
 #include "support/control_harness.h"
 
 namespace kest::test {
 namespace {
-
-using Rows = std::map<std::string, std::string>;
-
-void WriteDefaults(GEMDB& db, const Rows& rows) {
-    for (const auto& [name, text] : rows) {
-        db.SettingSetField(name, FLDID_SETTING::SET_DEFAULTVAL, text);
-        db.SettingSetField(name, FLDID_SETTING::SET_VALUE, "999");  // never the source
-    }
-}
-
-std::string Value(GEMDB& db, const std::string& name) {
-    return db.SettingGetField(name, FLDID_SETTING::SET_VALUE).ToText();
-}
-
-std::string Default(GEMDB& db, const std::string& name) {
-    return db.SettingGetField(name, FLDID_SETTING::SET_DEFAULTVAL).ToText();
-}
 
 // A protocol object attached to the harness's control, after the rows were written.
 std::shared_ptr<SECSProtocol> Attached(ControlHarness& h) {
@@ -36,105 +22,54 @@ std::shared_ptr<SECSProtocol> Attached(ControlHarness& h) {
     return protocol;
 }
 
-TEST(SECSProtocolLoad, EveryPropertyComesFromTheSavedDefault) {
+// Every property in one line, in the order of kProtocolRows.
+std::string Properties(const SECSProtocol& p) {
+    std::ostringstream os;
+    os << static_cast<int>(p.BaudRate()) << ' ' << static_cast<int>(p.ConnectionPortType()) << ' '
+       << p.ConnectionRetryLimit() << ' ' << p.DeviceID() << ' '
+       << static_cast<int>(p.HSMSConnectionType()) << ' ' << p.LocalIPAddress() << ' '
+       << p.LocalIPPort() << ' ' << p.RemoteIPAddress() << ' ' << p.RemoteIPPort() << ' '
+       << p.SerialPort() << ' ' << p.T1Timeout() << ' ' << p.T2Timeout() << ' ' << p.T3Timeout()
+       << ' ' << p.T4Timeout() << ' ' << p.T5Timeout() << ' ' << p.T6Timeout() << ' '
+       << p.T7Timeout() << ' ' << p.T8Timeout() << ' ' << p.TimeOutRetry();
+    return os.str();
+}
+
+TEST(SECSProtocolLoad, EveryPropertyComesFromItsSavedDefault) {
     ControlHarness h;
-    WriteDefaults(h.Db(), {{"BaudRate", "2400"},
-                           {"ConnectionPortType", "RS232"},
-                           {"ConnectionRetryLimit", "7"},
-                           {"DeviceID", "321"},
-                           {"HSMSConnectionType", "ACTIVE"},
-                           {"LocalIPAddress", "127.0.0.1"},
-                           {"LocalIPPort", "6001"},
-                           {"RemoteIPAddress", "localhost"},
-                           {"RemoteIPPort", "6002"},
-                           {"SerialPort", "/dev/ttyUSB3"},
-                           {"T1Timeout", "0.1"},
-                           {"T2Timeout", "2.5"},
-                           {"T3Timeout", "33"},
-                           {"T4Timeout", "44"},
-                           {"T5Timeout", "55"},
-                           {"T6Timeout", "66"},
-                           {"T7Timeout", "77"},
-                           {"T8Timeout", "88"},
-                           {"TimeOutRetry", "4"}});
+    WriteDefaults(h.Db(), kProtocolRows, kConfiguredRows);
     auto p = Attached(h);
     EXPECT_TRUE(h.errors.empty()) << h.errors[0].ErrSource << " " << h.errors[0].ErrText;
-    EXPECT_EQ(p->BaudRate(), enmBaudRate::BaudRate2400);
-    EXPECT_EQ(p->ConnectionPortType(), enmPortType::PortTypeRS232);
-    EXPECT_EQ(p->ConnectionRetryLimit(), 7);
-    EXPECT_EQ(p->DeviceID(), 321);
-    EXPECT_EQ(p->HSMSConnectionType(), enmConnectionMode::ConnectionModeActive);
-    EXPECT_EQ(p->LocalIPAddress(), "127.0.0.1");
-    EXPECT_EQ(p->LocalIPPort(), 6001);
-    EXPECT_EQ(p->RemoteIPAddress(), "localhost");
-    EXPECT_EQ(p->RemoteIPPort(), 6002);
-    EXPECT_EQ(p->SerialPort(), "/dev/ttyUSB3");
-    EXPECT_EQ(p->T1Timeout(), 0.1F);
-    EXPECT_EQ(p->T2Timeout(), 2.5F);
-    EXPECT_EQ(p->T3Timeout(), 33);
-    EXPECT_EQ(p->T4Timeout(), 44);
-    EXPECT_EQ(p->T5Timeout(), 55);
-    EXPECT_EQ(p->T6Timeout(), 66);
-    EXPECT_EQ(p->T7Timeout(), 77);
-    EXPECT_EQ(p->T8Timeout(), 88);
-    EXPECT_EQ(p->TimeOutRetry(), 4);
+    EXPECT_EQ(
+        Properties(*p),
+        "4800 4 5 17 1 127.0.0.1 7001 localhost 7002 /dev/ttyACM1 0.3 12.5 31 41 51 61 71 81 2");
 }
 
-struct TextCase {
-    const char* row;
-    const char* stored;
-    std::function<int(const SECSProtocol&)> read;
-    int expected;
-};
-
-void PrintTo(const TextCase& c, std::ostream* os) {
-    *os << c.row << "=" << c.stored;
-}
-
-class SECSProtocolTexts : public ::testing::TestWithParam<TextCase> {};
-
-TEST_P(SECSProtocolTexts, StoredTextGivesTheEnumeration) {
+TEST(SECSProtocolLoad, TextsWithoutAChoiceOfTheirOwnTakeTheDefaultChoice) {
     ControlHarness h;
-    WriteDefaults(h.Db(), {{GetParam().row, GetParam().stored}});
+    WriteDefaults(h.Db(), "ConnectionPortType HSMSConnectionType BaudRate",
+                  "TCPIP ALTERNATING 600");
     auto p = Attached(h);
-    EXPECT_EQ(GetParam().read(*p), GetParam().expected);
+    EXPECT_EQ(p->ConnectionPortType(), enmPortType::PortTypeHSMS);
+    EXPECT_EQ(p->HSMSConnectionType(), enmConnectionMode::ConnectionModePassive);
+    EXPECT_EQ(p->BaudRate(), enmBaudRate::BaudRate9600);
+    WriteDefaults(h.Db(), "ConnectionPortType BaudRate", "RS232 150");
+    p = Attached(h);
+    EXPECT_EQ(p->ConnectionPortType(), enmPortType::PortTypeRS232);
+    EXPECT_EQ(p->BaudRate(), enmBaudRate::BaudRate150);
 }
-
-int PortType(const SECSProtocol& p) {
-    return static_cast<int>(p.ConnectionPortType());
-}
-int Mode(const SECSProtocol& p) {
-    return static_cast<int>(p.HSMSConnectionType());
-}
-int Baud(const SECSProtocol& p) {
-    return static_cast<int>(p.BaudRate());
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, SECSProtocolTexts,
-                         ::testing::Values(TextCase{"ConnectionPortType", "RS232", PortType, 1},
-                                           TextCase{"ConnectionPortType", "HSMS_SS", PortType, 4},
-                                           TextCase{"ConnectionPortType", "HSMS", PortType, 2},
-                                           TextCase{"ConnectionPortType", "TCPIP", PortType, 2},
-                                           TextCase{"HSMSConnectionType", "ACTIVE", Mode, 1},
-                                           TextCase{"HSMSConnectionType", "PASSIVE", Mode, 2},
-                                           TextCase{"HSMSConnectionType", "ALTERNATING", Mode, 2},
-                                           TextCase{"BaudRate", "150", Baud, 150},
-                                           TextCase{"BaudRate", "300", Baud, 300},
-                                           TextCase{"BaudRate", "1200", Baud, 1200},
-                                           TextCase{"BaudRate", "4800", Baud, 4800},
-                                           TextCase{"BaudRate", "19200", Baud, 19200}));
 
 TEST(SECSProtocolLoad, PortOpenedTakesItsSavedDefault) {
     ControlHarness h;
     h.Db().SettingSetField("PortOpened", FLDID_SETTING::SET_DEFAULTVAL, "TRUE");
     h.Db().SettingSetField("PortOpened", FLDID_SETTING::SET_VALUE, "FALSE");
     auto p = Attached(h);
-    EXPECT_EQ(Value(h.Db(), "PortOpened"), "TRUE");
+    EXPECT_EQ(Rows(h.Db(), "PortOpened"), "TRUE");
 }
 
 TEST(SECSProtocolLoad, AnUnreadableRowIsReportedAndTheOthersStillLoad) {
     ControlHarness h;
-    WriteDefaults(h.Db(), {{"DeviceID", "seven"}, {"T3Timeout", "12"}});
+    WriteDefaults(h.Db(), "DeviceID T3Timeout", "seven 12");
     auto p = Attached(h);
     ASSERT_EQ(h.errors.size(), 1u);
     EXPECT_EQ(h.errors[0].ErrSource, "SECSProtocol:Set Parent");
@@ -142,73 +77,17 @@ TEST(SECSProtocolLoad, AnUnreadableRowIsReportedAndTheOthersStillLoad) {
     EXPECT_EQ(p->T3Timeout(), 12);
 }
 
-// A configuration unlike the defaults in every property.
-void Configure(SECSProtocol& p) {
-    p.SetBaudRate(enmBaudRate::BaudRate4800);
-    p.SetConnectionPortType(enmPortType::PortTypeHSMS_SS);
-    p.SetConnectionRetryLimit(5);
-    p.SetDeviceID(17);
-    p.SetHSMSConnectionType(enmConnectionMode::ConnectionModeActive);
-    p.SetLocalIPAddress("127.0.0.1");
-    p.SetLocalIPPort(7001);
-    p.SetRemoteIPAddress("localhost");
-    p.SetRemoteIPPort(7002);
-    p.SetSerialPort("/dev/ttyACM1");
-    p.SetT1Timeout(0.3F);
-    p.SetT2Timeout(12.5F);
-    p.SetT3Timeout(31);
-    p.SetT4Timeout(41);
-    p.SetT5Timeout(51);
-    p.SetT6Timeout(61);
-    p.SetT7Timeout(71);
-    p.SetT8Timeout(81);
-    p.SetTimeOutRetry(2);
-}
-
-const Rows kConfiguredRows{{"BaudRate", "4800"},
-                           {"ConnectionPortType", "HSMS_SS"},
-                           {"ConnectionRetryLimit", "5"},
-                           {"DeviceID", "17"},
-                           {"HSMSConnectionType", "ACTIVE"},
-                           {"LocalIPAddress", "127.0.0.1"},
-                           {"LocalIPPort", "7001"},
-                           {"RemoteIPAddress", "localhost"},
-                           {"RemoteIPPort", "7002"},
-                           {"SerialPort", "/dev/ttyACM1"},
-                           {"T1Timeout", "0.3"},
-                           {"T2Timeout", "12.5"},
-                           {"T3Timeout", "31"},
-                           {"T4Timeout", "41"},
-                           {"T5Timeout", "51"},
-                           {"T6Timeout", "61"},
-                           {"T7Timeout", "71"},
-                           {"T8Timeout", "81"},
-                           {"TimeOutRetry", "2"}};
-
-TEST(SECSProtocolSave, WritesValueAndDefaultOfEveryRow) {
+TEST(SECSProtocolSave, WritesValueAndDefaultOfEveryRowAndLoadsBackUnchanged) {
     ControlHarness h;
     SECSProtocol& p = *h.core->SECSProtocol();
     Configure(p);
     EXPECT_TRUE(p.SaveSetting());
-    for (const auto& [row, text] : kConfiguredRows) {
-        EXPECT_EQ(Value(h.Db(), row), text) << row;
-        EXPECT_EQ(Default(h.Db(), row), text) << row;
-    }
+    EXPECT_EQ(Rows(h.Db(), kProtocolRows), kConfiguredRows);
+    EXPECT_EQ(Defaults(h.Db(), kProtocolRows), kConfiguredRows);
     EXPECT_TRUE(h.errors.empty());
-}
-
-TEST(SECSProtocolSave, WhatIsSavedLoadsBackUnchanged) {
-    ControlHarness h;
-    SECSProtocol& p = *h.core->SECSProtocol();
-    Configure(p);
     p.SetT1Timeout(0.1F);
     ASSERT_TRUE(p.SaveSetting());
-    auto again = Attached(h);
-    EXPECT_EQ(again->T1Timeout(), 0.1F);
-    EXPECT_EQ(again->T2Timeout(), 12.5F);
-    EXPECT_EQ(again->ConnectionPortType(), enmPortType::PortTypeHSMS_SS);
-    EXPECT_EQ(again->HSMSConnectionType(), enmConnectionMode::ConnectionModeActive);
-    EXPECT_EQ(again->RemoteIPPort(), 7002);
+    EXPECT_EQ(Properties(*Attached(h)), Properties(p));
 }
 
 TEST(SECSProtocolSave, PortTypesAndModesWithoutTheirOwnTextSaveAsTheirKin) {
@@ -217,11 +96,10 @@ TEST(SECSProtocolSave, PortTypesAndModesWithoutTheirOwnTextSaveAsTheirKin) {
     p.SetConnectionPortType(enmPortType::PortTypeTCPIP);
     p.SetHSMSConnectionType(enmConnectionMode::ConnectionModeAlternating);
     ASSERT_TRUE(p.SaveSetting());
-    EXPECT_EQ(Value(h.Db(), "ConnectionPortType"), "HSMS");
-    EXPECT_EQ(Value(h.Db(), "HSMSConnectionType"), "PASSIVE");
+    EXPECT_EQ(Rows(h.Db(), "ConnectionPortType HSMSConnectionType"), "HSMS PASSIVE");
     p.SetConnectionPortType(enmPortType::PortTypeRS232);
     ASSERT_TRUE(p.SaveSetting());
-    EXPECT_EQ(Default(h.Db(), "ConnectionPortType"), "RS232");
+    EXPECT_EQ(Defaults(h.Db(), "ConnectionPortType"), "RS232");
 }
 
 TEST(SECSProtocolOpen, WritesTheValuesAndHandsEveryPropertyToTheDriver) {
@@ -236,40 +114,31 @@ TEST(SECSProtocolOpen, WritesTheValuesAndHandsEveryPropertyToTheDriver) {
     d.SetAbruptClose(true);
     SECSProtocol& p = *h.core->SECSProtocol();
     Configure(p);
-    int opened = d.open_calls;
+    const int opened = d.open_calls;
+    const std::string defaults = Defaults(h.Db(), kProtocolRows);
 
     EXPECT_EQ(p.OpenPort(), Variant(true));
     EXPECT_EQ(d.open_calls, opened + 1);
-    EXPECT_EQ(d.BaudRate(), enmBaudRate::BaudRate4800);
-    EXPECT_TRUE(d.NetworkPort());
-    EXPECT_EQ(d.PortType(), enmPortType::PortTypeHSMS_SS);
-    EXPECT_EQ(d.RetryLimit(), 5);
-    EXPECT_EQ(d.DeviceID(), 17);
-    EXPECT_FALSE(d.HostRole());
-    EXPECT_EQ(d.ConnectionMode(), enmConnectionMode::ConnectionModeActive);
-    EXPECT_FALSE(d.LogRawBytes());
-    EXPECT_EQ(d.LocalIPAddress(), "127.0.0.1");
-    EXPECT_EQ(d.LocalIPPort(), 7001);
-    EXPECT_EQ(d.RemoteIPAddress(), "localhost");
-    EXPECT_EQ(d.RemoteIPPort(), 7002);
-    EXPECT_EQ(d.SerialPort(), "/dev/ttyACM1");
-    EXPECT_TRUE(d.LogEnabled());
-    EXPECT_EQ(d.Timer(ProtocolTimer::T1), std::chrono::milliseconds(300));
-    EXPECT_EQ(d.Timer(ProtocolTimer::T2), std::chrono::milliseconds(12'500));
-    EXPECT_EQ(d.T3(), 31);
-    EXPECT_EQ(d.T4(), 41);
-    EXPECT_EQ(d.T5(), 51);
-    EXPECT_EQ(d.T6(), 61);
-    EXPECT_EQ(d.T7(), 71);
-    EXPECT_EQ(d.T8(), 81);
-    EXPECT_EQ(d.T3RetryCount(), 2);
-    EXPECT_FALSE(d.CheckReplyStream());
-    EXPECT_FALSE(d.AbruptClose());
-    EXPECT_EQ(d.PPDirectory(), "/srv/recipes");
-    for (const auto& [row, text] : kConfiguredRows) {
-        EXPECT_EQ(Value(h.Db(), row), text) << row;
-        EXPECT_NE(Default(h.Db(), row), text) << row << ": opening saves no default";
-    }
+    using std::chrono::milliseconds;
+    std::ostringstream handed;
+    handed << static_cast<int>(d.BaudRate()) << ' ' << static_cast<int>(d.PortType()) << ' '
+           << d.RetryLimit() << ' ' << d.DeviceID() << ' ' << static_cast<int>(d.ConnectionMode())
+           << ' ' << d.LocalIPAddress() << ' ' << d.LocalIPPort() << ' ' << d.RemoteIPAddress()
+           << ' ' << d.RemoteIPPort() << ' ' << d.SerialPort() << ' '
+           << milliseconds(d.Timer(ProtocolTimer::T1)).count() << ' '
+           << milliseconds(d.Timer(ProtocolTimer::T2)).count() << ' ' << d.T3() << ' ' << d.T4()
+           << ' ' << d.T5() << ' ' << d.T6() << ' ' << d.T7() << ' ' << d.T8() << ' '
+           << d.T3RetryCount() << ' ' << d.PPDirectory();
+    EXPECT_EQ(
+        handed.str(),
+        "4800 4 5 17 1 127.0.0.1 7001 localhost 7002 /dev/ttyACM1 300 12500 31 41 51 61 71 81 "
+        "2 /srv/recipes");
+    // Network port, host role, raw bytes logged, log enabled, reply stream checked, abrupt close.
+    EXPECT_EQ((std::vector<bool>{d.NetworkPort(), d.HostRole(), d.LogRawBytes(), d.LogEnabled(),
+                                 d.CheckReplyStream(), d.AbruptClose()}),
+              (std::vector<bool>{true, false, false, true, false, false}));
+    EXPECT_EQ(Rows(h.Db(), kProtocolRows), kConfiguredRows);
+    EXPECT_EQ(Defaults(h.Db(), kProtocolRows), defaults) << "opening saves no default";
     EXPECT_TRUE(h.errors.empty());
 }
 
@@ -282,57 +151,33 @@ TEST(SECSProtocolOpen, ASerialPortIsNoNetworkPort) {
     EXPECT_EQ(h.driver->PortType(), enmPortType::PortTypeRS232);
 }
 
-struct Refusal {
-    const char* name;
-    std::function<void(SECSProtocol&)> change;
-};
-
-void PrintTo(const Refusal& r, std::ostream* os) {
-    *os << r.name;
+// The driver's own ranges are its tests'; opening reports its refusal and stays shut.
+TEST(SECSProtocolOpen, AValueTheDriverRefusesIsReportedAndThePortStaysShut) {
+    for (const std::function<void(SECSProtocol&)>& change :
+         {std::function<void(SECSProtocol&)>([](auto& p) { p.SetDeviceID(32768); }),
+          std::function<void(SECSProtocol&)>(
+              [](auto& p) { p.SetConnectionPortType(static_cast<enmPortType>(9)); })}) {
+        ControlHarness h;
+        SECSProtocol& p = *h.core->SECSProtocol();
+        change(p);
+        const int opened = h.driver->open_calls;
+        EXPECT_TRUE(p.OpenPort().IsEmpty());
+        EXPECT_EQ(h.driver->open_calls, opened);
+        ASSERT_EQ(h.errors.size(), 1u);
+        EXPECT_EQ(h.errors[0].ErrSource, "SECSProtocol:OpenPort");
+        EXPECT_EQ(h.errors[0].ErrCode, 5);
+    }
 }
 
-class SECSProtocolRefused : public ::testing::TestWithParam<Refusal> {};
-
-TEST_P(SECSProtocolRefused, IsReportedAndThePortStaysShut) {
+TEST(SECSProtocolClose, ClosesTheDriversPortAndNothingWithoutAControl) {
     ControlHarness h;
-    SECSProtocol& p = *h.core->SECSProtocol();
-    GetParam().change(p);
-    int opened = h.driver->open_calls;
-    EXPECT_TRUE(p.OpenPort().IsEmpty());
-    EXPECT_EQ(h.driver->open_calls, opened);
-    ASSERT_EQ(h.errors.size(), 1u);
-    EXPECT_EQ(h.errors[0].ErrSource, "SECSProtocol:OpenPort");
-    EXPECT_EQ(h.errors[0].ErrCode, 5);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    DriverRanges, SECSProtocolRefused,
-    ::testing::Values(Refusal{"DeviceID", [](auto& p) { p.SetDeviceID(32768); }},
-                      Refusal{"RetryLimit", [](auto& p) { p.SetConnectionRetryLimit(32); }},
-                      Refusal{"LocalPort", [](auto& p) { p.SetLocalIPPort(65536); }},
-                      Refusal{"RemotePort", [](auto& p) { p.SetRemoteIPPort(0); }},
-                      Refusal{"T1", [](auto& p) { p.SetT1Timeout(0.0F); }},
-                      Refusal{"T3", [](auto& p) { p.SetT3Timeout(0); }},
-                      Refusal{"T8", [](auto& p) { p.SetT8Timeout(-1); }},
-                      Refusal{"TimeOutRetry", [](auto& p) { p.SetTimeOutRetry(11); }},
-                      Refusal{"BaudRate",
-                              [](auto& p) { p.SetBaudRate(static_cast<enmBaudRate>(600)); }},
-                      Refusal{"PortType", [](auto& p) {
-                                  p.SetConnectionPortType(static_cast<enmPortType>(9));
-                              }}));
-
-TEST(SECSProtocolClose, ClosesTheDriversPort) {
-    ControlHarness h;
-    int closed = h.driver->close_calls;
+    const int closed = h.driver->close_calls;
     EXPECT_EQ(h.server->SECSProtocol()->ClosePort(), Variant(true));
     EXPECT_EQ(h.driver->close_calls, closed + 1);
-}
-
-TEST(SECSProtocolDetached, DoesNothingWithoutAControl) {
-    SECSProtocol p;
-    EXPECT_FALSE(p.SaveSetting());
-    EXPECT_TRUE(p.OpenPort().IsEmpty());
-    EXPECT_TRUE(p.ClosePort().IsEmpty());
+    SECSProtocol detached;
+    EXPECT_FALSE(detached.SaveSetting());
+    EXPECT_TRUE(detached.OpenPort().IsEmpty());
+    EXPECT_TRUE(detached.ClosePort().IsEmpty());
 }
 
 }  // namespace

@@ -77,7 +77,8 @@ TEST_F(WindowTest, UnloadStopsTheTimerClosesTheOpenPortAndStopsListening) {
     EXPECT_EQ(kept->GetParent(), nullptr);
     // Without a window nothing carries out the transitions any more.
     h.driver->RaiseDisconnect();
-    EXPECT_EQ(h.GemVar("CommState"), "1");
+    h.core->FireEvent(KestEvent("GEMControl", "RequestOffline"));
+    EXPECT_EQ(h.GemVar("CommState") + h.GemVar("ControlState"), "15");
     kept->EnableCommunication();
     kept->EstablishTick();
     EXPECT_TRUE(h.driver->sent.empty());
