@@ -1,8 +1,8 @@
 // The checks in front of every host primary, in their order: communication state, device ID,
-// control state, admission; then routing.
+// control state, admission; then routing, the stream 9 senders, and the host's secondaries.
 #include <gtest/gtest.h>
 
-#include "host/routing.h"
+#include "host/stream9_senders.h"
 #include "host_fixture.h"
 
 namespace kest::test {
@@ -10,160 +10,96 @@ namespace {
 
 using namespace kest::build;
 
-constexpr const char* kSource = "EDPrimaryIn:IEDAction_ReceivedPrimary";
-
 class Dispatcher : public HostTest {};
 
-TEST_F(Dispatcher, CommunicationDisabledRefusesEveryPrimaryWithError6001) {
-    SetState("CommState", 0);
-    Receive(1, 1);
-    Receive(1, 13, L());
-    Receive(3, 1);
-    ASSERT_EQ(h.ErrorCodes(), (std::vector<int>{6001, 6001, 6001}));
-    EXPECT_EQ(h.errors[0].ErrSource, kSource);
-    EXPECT_EQ(h.errors[0].ErrText, "SECSTrans [S1F1] received in communication state - disable.");
-    EXPECT_EQ(h.errors[1].ErrText, "SECSTrans [S1F13] received in communication state - disable.");
-    EXPECT_EQ(h.errors[2].ErrText, "SECSTrans [S3F1] received in communication state - disable.");
-    EXPECT_TRUE(h.driver->replies.empty());
-    EXPECT_TRUE(Sent().empty()) << "no stream 9 message either";
-    EXPECT_TRUE(h.events.empty());
-}
-
-TEST_F(Dispatcher, NotCommunicatingAdmitsOnlyS1F1AndS1F13) {
-    SetState("CommState", 1);
-    Receive(1, 3, L());
-    ASSERT_EQ(h.ErrorCodes(), std::vector<int>{6001});
-    EXPECT_EQ(h.errors[0].ErrSource, kSource);
-    EXPECT_EQ(h.errors[0].ErrText,
-              "SECSTrans [S1F3] received in communication state - enable not communicating.");
-    EXPECT_TRUE(h.driver->replies.empty());
-
-    h.ClearRecords();
-    Receive(1, 1);
-    Receive(1, 13, L());
-    EXPECT_TRUE(h.errors.empty());
-    ASSERT_EQ(h.driver->replies.size(), 2u);
-    EXPECT_EQ(h.driver->replies[0].Name(), "S1F2");
-    EXPECT_EQ(h.driver->replies[1].Name(), "S1F14");
-}
-
-TEST_F(Dispatcher, CommunicationStateComesBeforeTheDeviceID) {
-    SetState("CommState", 0);
-    h.driver->InjectPrimary(SecsMessage(1, 1, true), DeviceID() + 1);
-    EXPECT_EQ(h.ErrorCodes(), std::vector<int>{6001});
-    EXPECT_TRUE(Sent().empty());
-}
-
-struct DeviceCase {
-    std::int32_t equipment;
-    std::uint8_t byte0;
-    std::uint8_t byte1;
+struct CommCase {
+    const char* label;
+    const char* comm_state;  ///< as stored
+    SecsMessage primary;
+    bool foreign_device;
+    const char* refused_in;  ///< the state the error 6001 names; null: admitted
 };
 
-class ForeignDevice : public HostTest, public ::testing::WithParamInterface<DeviceCase> {};
+class CommunicationState : public HostTest, public ::testing::WithParamInterface<CommCase> {};
 
-TEST_P(ForeignDevice, GetsS9F1CarryingThisEquipmentsDeviceID) {
-    const DeviceCase& c = GetParam();
-    h.server->SECSProtocol()->SetDeviceID(c.equipment);
-    h.driver->InjectPrimary(SecsMessage(1, 3, true, L()), c.equipment == 7 ? 8 : 7);
-    ExpectOnlyStream9("S9F1", {c.byte0, c.byte1, 0x01, 0x03, 0x80, 0x01, 0, 0, 0, 0});
-    EXPECT_TRUE(h.driver->replies.empty());
-    EXPECT_TRUE(h.errors.empty());
+TEST_P(CommunicationState, AdmitsTheLinkMessagesOnlyOnceEnabled) {
+    const CommCase& c = GetParam();
+    h.Sql(std::string("UPDATE secs_gemvar SET var_val = '") + c.comm_state +
+          "' WHERE var_name = 'CommState'");
+    h.driver->InjectPrimary(c.primary, DeviceID() + (c.foreign_device ? 1 : 0));
+    std::vector<ErrorRow> errors;
+    if (c.refused_in != nullptr) {
+        errors.emplace_back("EDPrimaryIn:IEDAction_ReceivedPrimary", 6001,
+                            "SECSTrans [" + c.primary.Name() +
+                                "] received in communication state - " + c.refused_in + ".");
+    }
+    EXPECT_EQ(Errors(), errors);
+    EXPECT_EQ(h.driver->replies.size(), errors.empty() ? 1u : 0u);
+    EXPECT_EQ(h.events.empty(), !errors.empty());
+    EXPECT_TRUE(Sent().empty()) << "no stream 9 message";
 }
 
-INSTANTIATE_TEST_SUITE_P(DeviceIDs, ForeignDevice,
-                         ::testing::Values(DeviceCase{0, 0x80, 0x00}, DeviceCase{5, 0x80, 0x05},
-                                           DeviceCase{300, 0x81, 0x2C},
-                                           DeviceCase{32767, 0xFF, 0xFF},
-                                           DeviceCase{32768, 0x80, 0x00},
-                                           DeviceCase{65535, 0x80, 0x00}));
+INSTANTIATE_TEST_SUITE_P(
+    States, CommunicationState,
+    ::testing::Values(
+        CommCase{"Disabled_S1F1", "0", SecsMessage(1, 1, true), false, "disable"},
+        CommCase{"Disabled_S3F1", "0", SecsMessage(3, 1, true), false, "disable"},
+        CommCase{"Disabled_ForeignDevice", "0", SecsMessage(1, 1, true), true, "disable"},
+        CommCase{"NotANumber", "up", SecsMessage(1, 1, true), false, "disable"},
+        CommCase{"NotCommunicating_S1F3", "1", SecsMessage(1, 3, true, L()), false,
+                 "enable not communicating"},
+        CommCase{"NotCommunicating_S1F1", "1", SecsMessage(1, 1, true), false, nullptr},
+        CommCase{"NotCommunicating_S1F13", "1", SecsMessage(1, 13, true, L()), false, nullptr}),
+    kLabel);
 
-TEST_F(Dispatcher, DeviceIDComesBeforeTheControlState) {
-    SetState("ControlState", 1);
-    h.driver->InjectPrimary(SecsMessage(2, 13, true, L()), DeviceID() + 1);
-    // No abort reply: S9F1 was tried, and the send routine refuses it while off-line.
-    EXPECT_TRUE(h.driver->replies.empty());
-    EXPECT_EQ(h.ErrorCodes(), std::vector<int>{4021});
-}
+class OfflineControlState : public HostTest, public ::testing::WithParamInterface<int> {};
 
-class OfflineControlState : public HostTest, public ::testing::WithParamInterface<int> {
-  protected:
-    OfflineControlState() { SetState("ControlState", GetParam()); }
-};
-
-TEST_P(OfflineControlState, AnswersOtherPrimariesWithFunctionZeroAndNoBody) {
+TEST_P(OfflineControlState, AbortsAllButTheLinkAndStateRequests) {
+    SetState("ControlState", GetParam());
     Receive(2, 13, L(U4(6)));
     Receive(1, 3, L());
     Receive(3, 1);  // not even routed: the control state is checked first
-    ASSERT_EQ(h.driver->replies.size(), 3u);
-    EXPECT_EQ(h.driver->replies[0], SecsMessage(2, 0, false));
-    EXPECT_EQ(h.driver->replies[1], SecsMessage(1, 0, false));
-    EXPECT_EQ(h.driver->replies[2], SecsMessage(3, 0, false));
+    Receive(SecsMessage(2, 13, false, L(U4(6))));  // no abort reply without the W-bit
+    // The device ID is checked first, and S9F1 is refused by the send routine while off-line.
+    h.driver->InjectPrimary(SecsMessage(2, 13, true, L()), DeviceID() + 1);
+    EXPECT_EQ(h.driver->replies,
+              (std::vector<SecsMessage>{SecsMessage(2, 0, false), SecsMessage(1, 0, false),
+                                        SecsMessage(3, 0, false)}));
     EXPECT_TRUE(Sent().empty()) << ::testing::PrintToString(Sent());
-    EXPECT_TRUE(h.errors.empty());
-}
+    EXPECT_EQ(h.ErrorCodes(), std::vector<int>{4021});
 
-TEST_P(OfflineControlState, AbortReplyNeedsTheWBit) {
-    Receive(SecsMessage(2, 13, false, L(U4(6))));
-    EXPECT_TRUE(h.driver->replies.empty());
-    EXPECT_TRUE(Sent().empty());
-}
-
-TEST_P(OfflineControlState, LinkAndStateRequestsPass) {
+    h.driver->replies.clear();
     Receive(1, 1);
     Receive(1, 13, L());
     Receive(1, 15);
     Receive(1, 17);
-    ASSERT_EQ(h.driver->replies.size(), 4u);
-    EXPECT_EQ(h.driver->replies[0].Name(), "S1F2");
-    EXPECT_EQ(h.driver->replies[1].Name(), "S1F14");
-    EXPECT_EQ(h.driver->replies[2].Name(), "S1F16");
-    EXPECT_EQ(h.driver->replies[3].Name(), "S1F18");
+    std::vector<std::string> names;
+    for (const SecsMessage& reply : h.driver->replies)
+        names.push_back(reply.Name());
+    EXPECT_EQ(names, (std::vector<std::string>{"S1F2", "S1F14", "S1F16", "S1F18"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(States, OfflineControlState, ::testing::Values(1, 2, 3));
 
-TEST_F(Dispatcher, OnlineLocalAnswersLikeOnlineRemote) {
-    SetState("ControlState", 4);
-    Receive(1, 3, L(U4(13)));
-    EXPECT_EQ(OnlyReplyBody("S1F4"), L(A("KEST")));
-}
-
-struct Unrouted {
-    int stream;
-    int function;
-    const char* error;
-};
-
-class UnroutedPrimary : public HostTest, public ::testing::WithParamInterface<Unrouted> {};
+class UnroutedPrimary : public HostTest, public ::testing::WithParamInterface<HostCase> {};
 
 TEST_P(UnroutedPrimary, IsRefusedWithStream9) {
-    const Unrouted& c = GetParam();
-    Receive(c.stream, c.function);
-    ExpectOnlyStream9(c.error, {0x80, 0x00, static_cast<std::uint8_t>(c.stream),
-                                static_cast<std::uint8_t>(c.function), 0x80, 0x01, 0, 0, 0, 0});
-    EXPECT_TRUE(h.driver->replies.empty());
-    EXPECT_TRUE(h.errors.empty());
+    Check(GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(Messages, UnroutedPrimary,
-                         ::testing::Values(Unrouted{3, 1, "S9F3"}, Unrouted{14, 1, "S9F3"},
-                                           Unrouted{9, 1, "S9F3"}, Unrouted{127, 255, "S9F3"},
-                                           Unrouted{2, 99, "S9F5"}, Unrouted{1, 5, "S9F5"},
-                                           Unrouted{1, 2, "S9F5"}, Unrouted{12, 1, "S9F5"},
-                                           Unrouted{6, 11, "S9F5"}, Unrouted{10, 1, "S9F5"}));
-
-TEST_F(Dispatcher, RoutedPrimariesWithoutTheirHandlerYetGetS9F5) {
-    for (const HostRoute& route : PrimaryRoutes()) {
-        if (route.handler != nullptr) continue;
-        h.driver->sent.clear();
-        Receive(route.stream, route.function, L());
-        ASSERT_EQ(Sent(), std::vector<std::string>{"S9F5"}) << route.HandlerName();
-        EXPECT_EQ(h.driver->sent[0]->Primary().Item(1).Data()[3], route.function);
-    }
-    EXPECT_TRUE(h.driver->replies.empty());
-    EXPECT_TRUE(h.errors.empty());
+HostCase Unrouted(const char* label, int stream, int function, const char* refusal) {
+    return {label, SecsMessage(stream, function, true), std::nullopt, refusal};
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, UnroutedPrimary,
+    ::testing::Values(Unrouted("S3F1", 3, 1, "S9F3"), Unrouted("S14F1", 14, 1, "S9F3"),
+                      Unrouted("S9F1", 9, 1, "S9F3"), Unrouted("S127F255", 127, 255, "S9F3"),
+                      Unrouted("S2F99", 2, 99, "S9F5"), Unrouted("S1F5", 1, 5, "S9F5"),
+                      Unrouted("S1F2", 1, 2, "S9F5"), Unrouted("S12F1", 12, 1, "S9F5"),
+                      Unrouted("S6F11", 6, 11, "S9F5"), Unrouted("S10F1", 10, 1, "S9F5"),
+                      Unrouted("S2F13_handler_not_built_yet", 2, 13, "S9F5")),
+    kLabel);
 
 TEST_F(Dispatcher, AHandlerFailureIsTrappedUnderItsOwnNameAndSendsNothing) {
     AddVariable(1001, "Broken", enmItemFormat::FormatU4, "not a number");
@@ -175,14 +111,45 @@ TEST_F(Dispatcher, AHandlerFailureIsTrappedUnderItsOwnNameAndSendsNothing) {
     EXPECT_TRUE(Sent().empty());
 }
 
-TEST_F(Dispatcher, AStateThatIsNotANumberIsNoStateAndAdmitsNothing) {
-    h.Sql("UPDATE secs_gemvar SET var_val = 'up' WHERE var_name = 'CommState'");
-    Receive(1, 1);
-    ASSERT_EQ(h.errors.size(), 1u);
-    EXPECT_EQ(h.errors[0].ErrSource, kSource);
-    EXPECT_EQ(h.errors[0].ErrCode, 6001);
+TEST_F(Dispatcher, HostRepliesWithoutAHandlerAreIgnoredQuietly) {
+    h.driver->InjectReply(h.driver->CreateTransaction("S12F3"),
+                          SecsMessage(12, 4, false, L(A("MID"))));
+    h.driver->InjectReply(h.driver->CreateTransaction("S5F1"), SecsMessage(5, 2, false, B({0})));
+    h.driver->InjectReply(h.driver->CreateTransaction("S1F13"),
+                          SecsMessage(9, 2, false, B({0x80, 0, 1, 13, 0x80, 1, 0, 0, 0, 0})));
+    EXPECT_TRUE(h.errors.empty());
+    EXPECT_TRUE(h.events.empty());
     EXPECT_TRUE(h.driver->replies.empty());
     EXPECT_TRUE(Sent().empty());
+}
+
+TEST_F(Dispatcher, Stream9MessagesCarryTheMheadOfTheOffendingMessageWhileThePortIsOpen) {
+    // A foreign device ID gets S9F1 carrying this equipment's device ID.
+    h.server->SECSProtocol()->SetDeviceID(300);
+    h.driver->InjectPrimary(SecsMessage(1, 3, true, L()), 7);
+    ExpectStream9(0, "S9F1", {0x81, 0x2C, 0x01, 0x03, 0x80, 0x01, 0, 0, 0, 0});
+    EXPECT_TRUE(h.driver->replies.empty());
+    const struct {
+        bool (*send)(GemContext&, std::int32_t, std::int32_t, std::int32_t);
+        const char* name;
+        std::int32_t device, stream, function;
+        std::initializer_list<std::uint8_t> mhead;
+    } rows[] = {{&SendS9F1, "S9F1", 300, 6, 11, {0x81, 0x2C, 0x06, 0x0B, 0x80, 0x01, 0, 0, 0, 0}},
+                {&SendS9F3, "S9F3", 5, 1, 3, {0x80, 0x05, 0x01, 0x03, 0x80, 0x01, 0, 0, 0, 0}},
+                {&SendS9F5, "S9F5", 32767, 1, 3, {0xFF, 0xFF, 0x01, 0x03, 0x80, 0x01, 0, 0, 0, 0}},
+                {&SendS9F7, "S9F7", 65535, 127, 255, {0x80, 0, 0x7F, 0xFF, 0x80, 0x01, 0, 0, 0, 0}},
+                {&SendS9F11, "S9F11", 0, 2, 41, {0x80, 0x00, 0x02, 0x29, 0x80, 0x01, 0, 0, 0, 0}}};
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        EXPECT_TRUE(rows[i].send(*h.core, rows[i].device, rows[i].stream, rows[i].function));
+        ExpectStream9(i + 1, rows[i].name, rows[i].mhead);
+    }
+    EXPECT_EQ(Sent().size(), std::size(rows) + 1);
+    EXPECT_TRUE(h.errors.empty());
+    h.core->SetSetting("PortOpened", "FALSE");
+    for (const auto& row : rows)
+        EXPECT_FALSE(row.send(*h.core, 0, 1, 3)) << row.name;
+    EXPECT_EQ(Sent().size(), std::size(rows) + 1);
+    EXPECT_EQ(h.ErrorCodes(), std::vector<int>(std::size(rows), 4019));
 }
 
 }  // namespace

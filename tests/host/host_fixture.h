@@ -3,54 +3,53 @@
 // What the host-message tests share: a control that talks to the host, primaries injected as
 // the host sends them, and the replies and stream 9 messages read back.
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <initializer_list>
-#include <memory>
-#include <string>
-#include <vector>
+#include <optional>
 
-#include "driver/secs_transaction.h"
-#include "gemdb/gemdb.h"
-#include "secs/build.h"
+#include "services/service_fixture.h"
 #include "settings/secs_protocol.h"
-#include "support/control_harness.h"
 
 namespace kest::test {
 
+/// A primary from the host and what it must cause: a reply with this body, a stream 9 refusal,
+/// or neither.
+struct HostCase {
+    const char* label;
+    SecsMessage primary;
+    std::optional<SecsItem> reply = std::nullopt;  ///< the reply's body; none: no reply
+    const char* refusal = nullptr;                 ///< the stream 9 message sent instead
+};
+
 /// A control whose port is open, communicating, on-line remote, with nothing recorded yet.
-class HostTest : public ::testing::Test {
+class HostTest : public ServiceTest {
   protected:
     HostTest() {
         h.Communicating();
+        Forget();
+    }
+
+    void Forget() {
         h.ClearRecords();
         h.driver->sent.clear();
+        h.driver->replies.clear();
     }
 
     /// Writes GEM variable `name`, then forgets what the write caused (events, the reports of
     /// a control-state change), so a test sees only what the host's message causes.
     void SetState(const std::string& name, const Variant& value) {
         h.SetGemVar(name, value);
-        h.ClearRecords();
-        h.driver->sent.clear();
-        h.driver->replies.clear();
+        Forget();
     }
 
-    /// This equipment's device ID.
     std::int32_t DeviceID() const { return h.server->SECSProtocol()->DeviceID(); }
 
     /// A primary from the host under this equipment's device ID.
-    std::shared_ptr<SecsTransaction> Receive(SecsMessage primary) {
-        return h.driver->InjectPrimary(std::move(primary), DeviceID());
-    }
-    /// A primary with the W-bit and the body `body`.
-    std::shared_ptr<SecsTransaction> Receive(int stream, int function, SecsItem body) {
-        return Receive(SecsMessage(stream, function, true, std::move(body)));
-    }
-    /// A header-only primary with the W-bit.
-    std::shared_ptr<SecsTransaction> Receive(int stream, int function) {
-        return Receive(SecsMessage(stream, function, true));
+    void Receive(SecsMessage primary) { h.driver->InjectPrimary(std::move(primary), DeviceID()); }
+    /// A primary with the W-bit, and the body `body` when given.
+    void Receive(int stream, int function, std::optional<SecsItem> body = std::nullopt) {
+        Receive(body ? SecsMessage(stream, function, true, std::move(*body))
+                     : SecsMessage(stream, function, true));
     }
 
     /// The body of the only reply sent, which must be named `name` (an empty list otherwise).
@@ -63,36 +62,43 @@ class HostTest : public ::testing::Test {
         return reply.BodyCount() == 1 ? reply.Item(1) : SecsItem();
     }
 
-    /// The names of the primaries the control sent.
     std::vector<std::string> Sent() const { return h.driver->SentNames(); }
 
-    /// Expects exactly one primary sent: the stream 9 message `name` whose MHEAD is `mhead`.
-    void ExpectOnlyStream9(const std::string& name, std::initializer_list<std::uint8_t> mhead) {
-        ASSERT_EQ(Sent(), std::vector<std::string>{name});
-        const SecsMessage& sent = h.driver->sent[0]->Primary();
+    /// Expects primary `index` sent to be stream 9 message `name`, without W-bit, carrying
+    /// the MHEAD `mhead`.
+    void ExpectStream9(std::size_t index, const std::string& name,
+                       std::initializer_list<std::uint8_t> mhead) const {
+        ASSERT_LT(index, h.driver->sent.size()) << name;
+        const SecsMessage& sent = h.driver->sent[index]->Primary();
+        EXPECT_EQ(sent.Name(), name);
         EXPECT_FALSE(sent.ReplyExpected());
         ASSERT_EQ(sent.BodyCount(), 1u);
         EXPECT_EQ(sent.Item(1), build::B(mhead));
     }
 
-    /// Adds a user variable; `parent` 0 makes it top-level.
-    void AddVariable(std::int32_t id, const std::string& name, enmItemFormat format,
-                     const std::string& value, std::int32_t parent = 0,
-                     const std::string& access_id = "NULL", const std::string& type = "SV",
-                     bool allow_duplicates = false) {
-        KestRecVariable record;
-        record.SetID(id);
-        record.SetName(name);
-        record.SetVarFormat(static_cast<int>(format));
-        record.SetValue(value);
-        record.SetParentKey(parent);
-        record.SetAccessID(access_id);
-        record.SetVarType(type);
-        record.SetAllowDuplicates(allow_duplicates);
-        ASSERT_TRUE(h.Db().VariableAddRecord(record)) << name;
+    /// Receives the case's primary; expects its reply, or its refusal alone (device ID 0) and
+    /// no reply or event; and no error either way.
+    void Check(const HostCase& c) {
+        Receive(c.primary);
+        EXPECT_TRUE(h.errors.empty());
+        if (c.refusal != nullptr) {
+            EXPECT_EQ(Sent().size(), 1u) << ::testing::PrintToString(Sent());
+            ExpectStream9(
+                0, c.refusal,
+                {0x80, 0x00, static_cast<std::uint8_t>(c.primary.Stream()),
+                 static_cast<std::uint8_t>(c.primary.Function()), 0x80, 0x01, 0, 0, 0, 0});
+            EXPECT_TRUE(h.driver->replies.empty());
+            EXPECT_TRUE(h.events.empty()) << ::testing::PrintToString(h.EventNames());
+            return;
+        }
+        EXPECT_TRUE(Sent().empty()) << ::testing::PrintToString(Sent());
+        if (!c.reply) {
+            EXPECT_TRUE(h.driver->replies.empty());
+        } else {
+            EXPECT_EQ(OnlyReplyBody(MessageName(c.primary.Stream(), c.primary.Function() + 1)),
+                      *c.reply);
+        }
     }
-
-    ControlHarness h;
 };
 
 }  // namespace kest::test

@@ -1,32 +1,47 @@
+// GEMEstabComm: the model and revision loaded from the GEM variables, taken from the arguments
+// of Connect, stored, shown and sent in S1F13, and named in the method's inputs; services that
+// are not attached to a control; and the whole exchange over real HSMS on 127.0.0.1, where a
+// control with its own driver connects to a host built from a second driver.
 #include <gtest/gtest.h>
 
+#include <asio/io_context.hpp>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
+#include "control/kest_server.h"
+#include "driver/vortel_tool.h"
+#include "gemdb/database_setup.h"
+#include "secs/default_dictionary.h"
 #include "service_fixture.h"
-#include "services/ed_estab_comm.h"
+#include "services/gem_clock.h"
 #include "services/gem_estab_comm.h"
+#include "services/gem_heart_beat.h"
+#include "settings/secs_protocol.h"
 #include "ui/frm_main.h"
 
 namespace kest::test {
 namespace {
 
 using namespace kest::build;
+using namespace std::chrono_literals;
 
-class EstabComm : public ::testing::Test {
+class EstabComm : public ServiceTest {
   protected:
     void SetUp() override {
         h.core->SetSetting("PortOpened", "TRUE");
         h.ClearRecords();
     }
-
-    std::shared_ptr<SecsTransaction> SentS1F13() {
-        auto sent = SentNamed(*h.driver, "S1F13");
-        EXPECT_EQ(sent.size(), 1u);
-        return sent.empty() ? nullptr : sent.back();
-    }
-
-    ControlHarness h;
 };
 
-TEST_F(EstabComm, AttachingLoadsTheModelAndRevisionVariables) {
+TEST_F(EstabComm, AttachingLoadsTheModelAndRevisionWhichOnlyAnOpenPortLetsConnectChange) {
+    GEMEstabComm unattached;  // holds "NULL", and no service sends anything unattached
+    EXPECT_EQ(unattached.MDLN(), "NULL");
+    EXPECT_EQ(unattached.SOFTREV(), "NULL");
+    EXPECT_FALSE(unattached.Connect("M", "R"));
+    EXPECT_FALSE(GEMHeartBeat().AreYouThere());
+    EXPECT_FALSE(GEMClock().GetDateTime());
     EXPECT_EQ(h.server->GEMEstabComm()->MDLN(), "KEST");
     EXPECT_EQ(h.server->GEMEstabComm()->SOFTREV(), "0.1.0");
     h.SetGemVar("EquipmentModel", "ETCH-9");
@@ -34,167 +49,162 @@ TEST_F(EstabComm, AttachingLoadsTheModelAndRevisionVariables) {
     auto service = h.server->GEMEstabComm();
     EXPECT_EQ(service->MDLN(), "ETCH-9");
     EXPECT_EQ(service->SOFTREV(), "R7");
-    EXPECT_TRUE(h.errors.empty());
-}
-
-TEST_F(EstabComm, AnUnattachedServiceHoldsNullAndDoesNothing) {
-    GEMEstabComm service;
-    EXPECT_EQ(service.MDLN(), "NULL");
-    EXPECT_EQ(service.SOFTREV(), "NULL");
-    EXPECT_FALSE(service.Connect("M", "R"));
-    EXPECT_TRUE(h.driver->sent.empty());
-    EXPECT_TRUE(h.errors.empty());
-}
-
-TEST_F(EstabComm, ThePortMustBeOpenAndNothingChangesOtherwise) {
-    h.core->SetSetting("PortOpened", "FALSE");
-    auto service = h.server->GEMEstabComm();
-    EXPECT_FALSE(service->Connect("OTHER", "9.9"));
-    ASSERT_EQ(h.errors.size(), 1u);
-    EXPECT_EQ(h.errors[0].ErrSource, "GEMEstabComm:Connect");
-    EXPECT_EQ(h.errors[0].ErrCode, 4019);
-    EXPECT_EQ(h.errors[0].ErrText, "Invalid port connect state to perform this task.");
-    EXPECT_TRUE(h.driver->sent.empty());
-    EXPECT_EQ(LiveTransactions(h), 0u);
     // The arguments are taken only once the port check passed.
-    EXPECT_EQ(service->MDLN(), "KEST");
-    EXPECT_EQ(h.GemVar("EquipmentModel"), "KEST");
-    EXPECT_EQ(h.GemVar("SoftwareRevision"), "0.1.0");
+    h.core->SetSetting("PortOpened", "FALSE");
+    EXPECT_FALSE(service->Connect("OTHER", "9.9"));
+    EXPECT_EQ(service->MDLN(), "ETCH-9");
+    EXPECT_EQ(h.GemVar("EquipmentModel"), "ETCH-9");
+    EXPECT_EQ(h.GemVar("SoftwareRevision"), "R7");
+    EXPECT_TRUE(h.driver->sent.empty());
 }
 
-TEST_F(EstabComm, WithoutArgumentsTheLoadedPropertiesGoOutAndNoVariableChanges) {
-    // Sent directly: neither the communication nor the control state holds it back.
-    h.SetGemVar("CommState", 1);
-    h.SetGemVar("ControlState", 1);
-    h.ClearRecords();
-    const std::size_t spooled = h.core->SpoolList().size();
-    EXPECT_TRUE(h.server->GEMEstabComm()->Connect());
-    auto trans = SentS1F13();
-    ASSERT_NE(trans, nullptr);
-    EXPECT_TRUE(trans->ReplyExpected());
-    EXPECT_EQ(trans->Primary().RootItem(), L(L(A("KEST"), A("0.1.0"))));
-    EXPECT_TRUE(h.core->Actions().Contains(TagOf(*trans)));
-    EXPECT_EQ(h.GemVar("EquipmentModel"), "KEST");
-    EXPECT_EQ(h.GemVar("SoftwareRevision"), "0.1.0");
-    EXPECT_TRUE(h.errors.empty());
-    EXPECT_EQ(h.core->SpoolList().size(), spooled);
-}
+constexpr const char* kLongModel = "A-MODEL-NAME-OF-THIRTY-TWO-CHAR";
 
-TEST_F(EstabComm, ArgumentsAreTrimmedStoredShownAndSent) {
+struct ArgumentCase {
+    const char* label;
+    const char* mdln;
+    const char* softrev;
+    bool via_properties;    ///< set on the service, then Connect without arguments
+    const char* sent_mdln;  ///< also stored and shown unless set on the service
+    const char* sent_softrev;
+};
+
+class Arguments : public ::testing::TestWithParam<ArgumentCase> {};
+
+TEST_P(Arguments, AreTrimmedStoredShownAndSent) {
+    const ArgumentCase& c = GetParam();
     ControlHarness windowed({.start_tool = true});
     windowed.core->SetSetting("PortOpened", "TRUE");
     auto service = windowed.server->GEMEstabComm();
-    EXPECT_TRUE(service->Connect("  ETCH-9 ", " 2.0.1  "));
-    EXPECT_EQ(service->MDLN(), "ETCH-9");
-    EXPECT_EQ(service->SOFTREV(), "2.0.1");
-    EXPECT_EQ(windowed.GemVar("EquipmentModel"), "ETCH-9");
-    EXPECT_EQ(windowed.GemVar("SoftwareRevision"), "2.0.1");
+    if (c.via_properties) {
+        service->SetMDLN(c.mdln);
+        service->SetSOFTREV(c.softrev);
+        EXPECT_TRUE(service->Connect());
+    } else {
+        EXPECT_TRUE(service->Connect(c.mdln, c.softrev));
+    }
+    EXPECT_EQ(service->MDLN(), c.sent_mdln);
+    EXPECT_EQ(service->SOFTREV(), c.sent_softrev);
+    const std::string model = c.via_properties ? "KEST" : c.sent_mdln;
+    const std::string revision = c.via_properties ? "0.1.0" : c.sent_softrev;
+    EXPECT_EQ(windowed.GemVar("EquipmentModel"), model);
+    EXPECT_EQ(windowed.GemVar("SoftwareRevision"), revision);
     const frmMainFields& fields = windowed.core->FrmGEMTool()->Fields();
-    EXPECT_EQ(fields.EquipmentModel, "ETCH-9");
-    EXPECT_EQ(fields.SoftwareRevision, "2.0.1");
-    auto sent = SentNamed(*windowed.driver, "S1F13");
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0]->Primary().RootItem(), L(L(A("ETCH-9"), A("2.0.1"))));
-}
-
-TEST_F(EstabComm, OneArgumentLeavesTheOtherPropertyAsLoaded) {
-    auto service = h.server->GEMEstabComm();
-    EXPECT_TRUE(service->Connect("NULL", "3.1"));
-    EXPECT_EQ(h.GemVar("EquipmentModel"), "KEST");
-    EXPECT_EQ(h.GemVar("SoftwareRevision"), "3.1");
-    auto trans = SentS1F13();
-    ASSERT_NE(trans, nullptr);
-    EXPECT_EQ(trans->Primary().RootItem(), L(L(A("KEST"), A("3.1"))));
-}
-
-TEST_F(EstabComm, ValuesGoOutNeitherCutNorPadded) {
-    // Longer than the 20 characters SEMI allows for MDLN, and an empty revision.
-    const std::string model = "A-MODEL-NAME-OF-THIRTY-TWO-CHAR";
-    auto service = h.server->GEMEstabComm();
-    service->SetMDLN(model);
-    service->SetSOFTREV("");
-    EXPECT_TRUE(service->Connect());
-    auto trans = SentS1F13();
-    ASSERT_NE(trans, nullptr);
-    EXPECT_EQ(trans->Primary().RootItem(), L(L(A(model), A(""))));
-}
-
-TEST_F(EstabComm, TheMethodNamesTheRequestAndItsTransaction) {
-    auto service = h.server->GEMEstabComm();
-    ASSERT_TRUE(service->Connect("M1", "R1"));
-    auto trans = SentS1F13();
-    ASSERT_NE(trans, nullptr);
-    // Later property changes do not rewrite what was asked.
-    service->SetMDLN("changed");
-    h.driver->InjectReply(trans, Reply(1, 14, L(B({0}), L(A("HOST"), A("H1")))));
-    ASSERT_EQ(h.methods.size(), 1u);
-    const KestMethod& m = h.methods[0];
-    EXPECT_EQ(m.ServiceName, "GEMEstabComm");
-    EXPECT_EQ(m.MethodName, "Connect");
-    EXPECT_EQ(m.TID, TagOf(*trans));
-    ASSERT_EQ(m.Inputs().size(), 2u);
-    EXPECT_EQ(m.Inputs()[0].ItemName, "MDLN");
-    EXPECT_EQ(m.Inputs()[0].ItemValue.ToText(), "M1");
-    EXPECT_EQ(m.Inputs()[1].ItemName, "SOFTREV");
-    EXPECT_EQ(m.Inputs()[1].ItemValue.ToText(), "R1");
-    ASSERT_EQ(m.Outputs().size(), 1u);
-    EXPECT_EQ(m.Outputs()[0].ItemName, "CommEstablished");
-    EXPECT_EQ(m.Outputs()[0].ItemValue, Variant(true));
-    EXPECT_EQ(LiveTransactions(h), 0u);
-    EXPECT_NE(ServiceLog(h).find("<METHOD> [GEMEstabComm] Connect {INPUT:MDLN=M1} "
-                                 "{INPUT:SOFTREV=R1} {OUTPUT:CommEstablished=True}"),
-              std::string::npos);
-}
-
-TEST_F(EstabComm, ASendFailureIsAnErrorOnlyAndTheTransactionTimesOut) {
-    h.driver->accept_sends = false;
-    EXPECT_TRUE(h.server->GEMEstabComm()->Connect());
-    ASSERT_EQ(h.errors.size(), 1u);
-    EXPECT_EQ(h.errors[0].ErrSource, "EDEstablishComm:Set IEDAction_Source");
-    EXPECT_EQ(h.errors[0].ErrCode, 6002);
-    EXPECT_EQ(h.errors[0].ErrText, "SECS [S1F13] message send failed.");
-    EXPECT_TRUE(h.methods.empty());
-    EXPECT_EQ(LiveTransactions(h), 1u);
-    h.Tick(150);
-    EXPECT_TRUE(h.methods.empty());
-    ASSERT_EQ(h.events.size(), 1u);
-    EXPECT_EQ(h.events[0].ServiceName, "GEMEstabComm");
-    EXPECT_EQ(h.events[0].EventName, "GEMTimeout");
-    EXPECT_EQ(h.events[0].Output("MethodName").ToText(), "Connect");
-}
-
-struct CommAckCase {
-    const char* label;
-    SecsMessage reply;
-    bool established;
-};
-
-class EstabCommReply : public EstabComm, public ::testing::WithParamInterface<CommAckCase> {};
-
-TEST_P(EstabCommReply, OnlyAFirstItemOfZeroEstablishes) {
-    ASSERT_TRUE(h.server->GEMEstabComm()->Connect());
-    auto trans = SentS1F13();
-    ASSERT_NE(trans, nullptr);
-    h.driver->InjectReply(trans, GetParam().reply);
-    ASSERT_EQ(h.methods.size(), 1u);
-    EXPECT_EQ(h.methods[0].Output("CommEstablished"), Variant(GetParam().established));
-    EXPECT_TRUE(h.errors.empty());
-    EXPECT_EQ(LiveTransactions(h), 0u);
+    EXPECT_EQ(fields.EquipmentModel, model);
+    EXPECT_EQ(fields.SoftwareRevision, revision);
+    EXPECT_EQ(windowed.driver->SentNames(), std::vector<std::string>{"S1F13"});
+    EXPECT_EQ(windowed.driver->LastSent()->Primary().RootItem(),
+              L(L(A(c.sent_mdln), A(c.sent_softrev))));
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    S1F14, EstabCommReply,
-    ::testing::Values(
-        CommAckCase{"Accepted", Reply(1, 14, L(B({0}), L(A("HOST"), A("1.0")))), true},
-        CommAckCase{"AcceptedHostDataNotRead", Reply(1, 14, L(B({0}))), true},
-        CommAckCase{"AcceptedAsU1", Reply(1, 14, L(U1(0), L())), true},
-        CommAckCase{"DeniedTryAgain", Reply(1, 14, L(B({1}), L(A("HOST"), A("1.0")))), false},
-        CommAckCase{"EmptyList", Reply(1, 14, L()), false},
-        CommAckCase{"HeaderOnly", Reply(1, 14), false},
-        CommAckCase{"ZeroLengthCommack", Reply(1, 14, L(B(), L())), false},
-        CommAckCase{"ListFirst", Reply(1, 14, L(L(), B({0}))), false},
-        CommAckCase{"NotAList", Reply(1, 14, B({0})), false}),
-    [](const auto& info) { return std::string(info.param.label); });
+    Connect, Arguments,
+    ::testing::Values(ArgumentCase{"None", "NULL", "NULL", false, "KEST", "0.1.0"},
+                      ArgumentCase{"Trimmed", "  ETCH-9 ", " 2.0.1  ", false, "ETCH-9", "2.0.1"},
+                      ArgumentCase{"RevisionOnly", "NULL", "3.1", false, "KEST", "3.1"},
+                      // Longer than the 20 characters MDLN is meant to have, and an empty revision.
+                      ArgumentCase{"NeitherCutNorPadded", kLongModel, "", true, kLongModel, ""}),
+    kLabel);
+
+TEST_F(EstabComm, TheMethodNamesTheRequestAsSentAndIsLogged) {
+    auto service = h.server->GEMEstabComm();
+    ASSERT_TRUE(service->Connect("M1", "R1"));
+    auto trans = h.driver->LastSent();
+    service->SetMDLN("changed");  // later property changes do not rewrite what was asked
+    h.driver->InjectReply(trans, Reply(1, 14, L(B({0}), L(A("HOST"), A("H1")))));
+    EXPECT_EQ(h.methods.size(), 1u);
+    EXPECT_NE(ServiceLog().find("<METHOD> [GEMEstabComm] Connect {INPUT:MDLN=M1} "
+                                "{INPUT:SOFTREV=R1} {OUTPUT:CommEstablished=True}"),
+              std::string::npos);
+}
+
+/// The host side: keeps the primaries it received and grants communication.
+class GrantingHost final : public SecsDriverEvents {
+  public:
+    void Connect() override {}
+    void Disconnect(int, const std::string&) override {}
+    void ReceivedPrimary(std::shared_ptr<SecsTransaction> trans, int error_code,
+                         const std::string&) override {
+        if (error_code != 0) return;
+        received.push_back(trans->Primary());
+        SecsItem& root = trans->Secondary().RootItem();
+        root.Clear();
+        root.AddItem(L(B({0}), L(A("HOST"), A("1.0"))));
+        if (!trans->Reply()) errors.push_back("reply refused");
+    }
+    void ReceivedSecondary(std::shared_ptr<SecsTransaction>, int, const std::string&) override {}
+    void Error(const DriverError& e) override {
+        errors.push_back(std::to_string(e.code) + " " + e.text);
+    }
+
+    std::vector<SecsMessage> received;
+    std::vector<std::string> errors;
+};
+
+TEST(EstabCommLoopback, TheHostsS1F14EstablishesCommunication) {
+    const auto dir =
+        std::filesystem::temp_directory_path() / ("kest_loopback_" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    CreateGemDatabase(dir / "GEM.mdb", false);
+    std::ofstream(dir / "Default.xml") << DefaultDictionaryXml();
+    asio::io_context io;
+
+    auto host_events = std::make_shared<GrantingHost>();
+    auto host = VortelTool::Create(io.get_executor());
+    host->SetEvents(host_events);
+    host->SetHostRole(true);
+    host->SetConnectionMode(enmConnectionMode::ConnectionModePassive);
+    host->SetLocalIPAddress("127.0.0.1");
+    host->SetLocalIPPort(0);
+    host->SetDeviceID(7);
+    host->OpenPort();
+    ASSERT_NE(host->ListeningPort(), 0);
+
+    std::optional<KestMethod> outcome;
+    std::shared_ptr<KestServer> server;
+    KestServerOptions options;
+    options.run_timers = false;
+    options.listener = KestListener{
+        .ErrorNotification =
+            [&](const KestError& e) {
+                ADD_FAILURE() << e.ErrSource << " [" << e.ErrCode << "] " << e.ErrText;
+            },
+        .MethodNotification = [&](const KestMethod& m) { outcome = m; },
+        // As an application would: establish communication as soon as the link is up.
+        .EventNotification =
+            [&](const KestEvent& e) {
+                if (e.ServiceName == "SECSProtocol" && e.EventName == "Connect") {
+                    EXPECT_TRUE(server->GEMEstabComm()->Connect("LOOP-EQ", "9.1"));
+                }
+            },
+    };
+    server = KestServer::Create(io.get_executor(), dir, options);
+    SECSProtocol& protocol = *server->SECSProtocol();
+    protocol.SetConnectionPortType(enmPortType::PortTypeHSMS);
+    protocol.SetHSMSConnectionType(enmConnectionMode::ConnectionModeActive);
+    protocol.SetLocalIPAddress("127.0.0.1");
+    protocol.SetRemoteIPAddress("127.0.0.1");
+    protocol.SetRemoteIPPort(host->ListeningPort());
+    protocol.SetDeviceID(7);
+    protocol.OpenPort();
+
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (!outcome && std::chrono::steady_clock::now() < deadline)
+        io.run_one_for(20ms);
+
+    ASSERT_TRUE(outcome.has_value()) << "no MethodNotification within the deadline";
+    EXPECT_EQ(outcome->Output("CommEstablished"), Variant(true));
+    ASSERT_EQ(host_events->received.size(), 1u);
+    EXPECT_EQ(host_events->received[0].Name(), "S1F13");
+    EXPECT_TRUE(host_events->received[0].ReplyExpected());
+    EXPECT_EQ(host_events->received[0].RootItem(), L(L(A("LOOP-EQ"), A("9.1"))));
+    EXPECT_EQ(host_events->errors, std::vector<std::string>{});
+
+    server.reset();
+    host->ClosePort();
+    std::filesystem::remove_all(dir);
+}
 
 }  // namespace
 }  // namespace kest::test
