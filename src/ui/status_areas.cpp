@@ -1,6 +1,7 @@
 #include "ui/status_areas.h"
 
 #include "core/gem_context.h"
+#include "core/state_model.h"
 #include "gemdb/gemdb.h"
 #include "ui/status_texts.h"
 
@@ -21,8 +22,9 @@ std::string Shown(std::string text) {
 }  // namespace
 
 void ShowAllStatus(GemContext& control, frmMainFields& fields) {
-    fields.CommState = CommStateText(StateOf(control, "CommState"));
-    fields.ControlState = ControlStateText(StateOf(control, "ControlState"));
+    // The state model reads the two states; the texts only name them.
+    fields.CommState = CommStateText(static_cast<std::int32_t>(control.State().Comm()));
+    fields.ControlState = ControlStateText(static_cast<std::int32_t>(control.State().Control()));
     ShowEquipment(control, fields);
 }
 
