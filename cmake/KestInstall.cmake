@@ -13,7 +13,7 @@ set(kest_public_roots
     services/gem_estab_comm.h services/gem_heart_beat.h services/gem_clock.h
     services/gem_alarm.h services/gem_event_report.h
     settings/secs_protocol.h settings/secs_initialize.h
-    gemdb/gemdb.h driver/secs_driver.h ui/frm_main.h)
+    gemdb/gemdb.h driver/secs_driver.h ui/frm_main.h queue/queue_store.h)
 set(kest_public_headers "")
 set(pending ${kest_public_roots})
 while(pending)

@@ -2,12 +2,13 @@ cmake_policy(SET CMP0057 NEW)  # IN_LIST
 # Each layer may include only itself and the layers below it, so the layers form no cycle.
 # The GEM layers stack notify < core < settings < services < host < ui < control: the control
 # owns everything, the rest reach it only through the core's context.
-set(layers base secs driver gemdb notify core settings services host ui control)
+set(layers base secs driver gemdb queue notify core settings services host ui control)
 set(allowed_base base)
 set(allowed_secs base secs)
 set(allowed_driver base secs driver)
 set(allowed_gemdb base gemdb)
-set(below base secs driver gemdb)
+set(allowed_queue base gemdb queue)
+set(below base secs driver gemdb queue)
 foreach(layer notify core settings services host ui control)
   list(APPEND below ${layer})
   set(allowed_${layer} ${below})
