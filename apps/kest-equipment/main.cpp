@@ -13,6 +13,8 @@
 #include "control/kest_server.h"
 #include "gemdb/gemdb.h"
 #include "process_simulator.h"
+#include "queue/queue_store.h"
+#include "queue_reader.h"
 #include "settings/secs_protocol.h"
 #include "ui/frm_main.h"
 
@@ -95,6 +97,25 @@ kest::KestListener UnattendedOperator(const std::shared_ptr<kest::KestServer>& s
     return listener;
 }
 
+// The equipment software's side of the local queues: S2F21 remote commands drive the process
+// like S2F41 ones; the host's acknowledgements are logged.
+std::unique_ptr<kest::equipment::QueueReader> ReadQueues(
+    asio::io_context& io, const Options& o, kest::equipment::ProcessSimulator& process) {
+    const std::string commands = kest::QueueNameOfPath(kest::kRemoteCommandQueuePath);
+    const std::string acknowledgements = kest::QueueNameOfPath(kest::kAcknowledgeQueuePath);
+    auto on_message = [&process, commands](const kest::QueueMessage& m) {
+        std::string line = "<QUEUE> [" + m.Queue + "] " + m.Label;
+        if (m.Queue == commands) line += process.Command(m.Label) ? " done" : " refused";
+        std::cout << line << std::endl;
+    };
+    auto on_error = [](const std::string& text) {
+        std::cout << "<QUEUE ERROR> " << text << std::endl;
+    };
+    return std::make_unique<kest::equipment::QueueReader>(kest::QueueStore::PathIn(o.data_dir),
+                                                          std::vector{acknowledgements, commands},
+                                                          io.get_executor(), on_message, on_error);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -137,6 +158,7 @@ int main(int argc, char** argv) {
                                               std::chrono::milliseconds(o.cycle_ms));
     auto commands = server->Subscribe(CommandAnswerer(*server, process));
     auto unattended = server->Subscribe(UnattendedOperator(server));
+    auto queues = ReadQueues(io, o, process);
     server->StartGEMTool();
     process.Start();
     if (o.connect.empty()) {
@@ -150,6 +172,7 @@ int main(int argc, char** argv) {
     std::cout << " (device ID " << o.device_id << ")" << std::endl;
 
     auto stop = [&] {
+        queues.reset();
         process.Stop();
         server->StopGEMTool();
         commands.Cancel();

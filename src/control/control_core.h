@@ -14,6 +14,7 @@
 #include "base/clock.h"
 #include "base/variant.h"
 #include "control/kest_server.h"
+#include "control/queue_sender.h"
 #include "core/action_list.h"
 #include "core/gem_context.h"
 #include "core/gem_types.h"
@@ -132,6 +133,7 @@ class ControlCore final : public GemContext, public GEMDBEvents {
     void FireCommand(KestCommand& command) override;
     void DisplayMessage(const std::string& text) override;
     bool AppendToLog(const std::string& name, const std::string& line) override;
+    bool SendMsg(std::string_view label, std::string_view queue_path) override;
 
     bool SendSECSTrans(const std::shared_ptr<SecsTransaction>& trans,
                        const std::string& ce_name) override;
@@ -236,6 +238,7 @@ class ControlCore final : public GemContext, public GEMDBEvents {
 
     std::unique_ptr<clsLogInfo> log_;
     std::unique_ptr<AppendFile> hand_over_log_;
+    std::unique_ptr<QueueSender> queues_;
     std::shared_ptr<SecsDriver> driver_;
     std::shared_ptr<SecsDriverEvents> driver_events_;
     std::shared_ptr<kest::GEMDB> gemdb_;

@@ -45,6 +45,22 @@ bool ControlCore::AppendToLog(const std::string& name, const std::string& line) 
     return hand_over_log_->Append(app_directory_ / "Log" / name, line);
 }
 
+bool ControlCore::SendMsg(std::string_view label, std::string_view queue_path) {
+    bool sent = false;
+    RunTrapped(this, "EDPrimaryIn:SendMsg", [&] {
+        if (!queues_) queues_ = std::make_unique<QueueSender>(QueueStore::PathIn(app_directory_));
+        std::string why;
+        sent = queues_->Send(label, queue_path, why);
+        // A queue that cannot be opened drops the label without a notification; the log keeps
+        // what was dropped and why.
+        if (!sent) {
+            AppendToLog("Log.txt", "SendMsg: label " + std::string(label) + " not sent to " +
+                                       std::string(queue_path) + ": " + why + "\n");
+        }
+    });
+    return sent;
+}
+
 void ControlCore::DisplayMessage(const std::string& text) {
     RunTrapped(this, "KestServer:DisplayMessage", [&] {
         if (text.empty()) {

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <asio/any_io_executor.hpp>
@@ -78,6 +79,11 @@ class GemContext : public ErrorReporter, public std::enable_shared_from_this<Gem
     /// Appends `line` to the file Log/`name` of the application directory, kept open between
     /// lines; false when it cannot be written.
     virtual bool AppendToLog(const std::string& name, const std::string& line) = 0;
+    /// Puts `label` (priority 5, body "Null") on the local queue of `queue_path` for the
+    /// equipment software; true when it was sent. A store that cannot be opened drops the label
+    /// with a line in Log/Log.txt; one that refuses the message reports it through the error trap
+    /// as "EDPrimaryIn:SendMsg".
+    virtual bool SendMsg(std::string_view label, std::string_view queue_path) = 0;
 
     // --- Sending -----------------------------------------------------------------------------
 

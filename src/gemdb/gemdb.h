@@ -276,11 +276,12 @@ class GEMDB {
     /// secsgem_equip_to_host); "" and a report when there is no such row.
     std::string readfrommysqlgen(std::string_view table, std::string_view stream_function,
                                  std::string_view name);
-    /// Writes ValueX of (`stream_function`, `name`) in `table`; false (reported) when there is
-    /// no such row, which is never inserted.
+    /// Writes ValueX of (`stream_function`, `name`) in `table`. A missing row is neither
+    /// inserted nor an error: nothing changes and the result is true.
     bool UpdateMessageToMDB(std::string_view table, std::string_view stream_function,
                             std::string_view name, std::string_view value);
-    /// Writes attribute_value of (`attribute`, `number`) in a stream 12 data table.
+    /// Writes attribute_value of (`attribute`, `number`) in a stream 12 data table (a missing
+    /// row, as for `UpdateMessageToMDB`, changes nothing and is no error).
     bool UpdateValueToMDB(std::string_view table, std::string_view attribute,
                           std::string_view number, std::string_view value);
     /// Writes attribute_format of (`attribute`, `number`) in a stream 12 data table as the

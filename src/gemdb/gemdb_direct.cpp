@@ -22,20 +22,15 @@ std::string TotalCPname(SqliteConnection& db, std::string_view rcmd) {
     return statement.Step() ? statement.Text(0) : std::string();
 }
 
-// Updates one attribute column of a stream 12 data row; the row must exist.
+// Updates one attribute column of a stream 12 data row; rows are never inserted.
 bool UpdateAttribute(SqliteConnection& db, std::string_view table, const char* column,
                      std::string_view attribute, std::string_view number, std::string_view value) {
-    std::string_view name = MapDataTable(table);
-    db.Prepare("UPDATE " + std::string(name) + " SET " + column +
+    db.Prepare("UPDATE " + std::string(MapDataTable(table)) + " SET " + column +
                " = ? WHERE attribute_name = ? AND NumberX = ?")
         .BindText(1, value)
         .BindText(2, attribute)
         .BindText(3, number)
         .Run();
-    if (db.Changes() == 0) {
-        ThrowNoCurrentRecord(
-            name, "attribute " + std::string(attribute) + " number " + std::string(number));
-    }
     return true;
 }
 
@@ -67,17 +62,13 @@ std::string GEMDB::readfrommysqlgen(std::string_view table, std::string_view str
 bool GEMDB::UpdateMessageToMDB(std::string_view table, std::string_view stream_function,
                                std::string_view name, std::string_view value) {
     return Trap("UpdateMessageToMDB", false, [&] {
-        std::string_view checked = MessageTable(table);
-        SqliteConnection& db = ProgramDb();
-        db.Prepare("UPDATE " + std::string(checked) +
-                   " SET ValueX = ? WHERE StreamFunction = ? AND NameX = ?")
+        ProgramDb()
+            .Prepare("UPDATE " + std::string(MessageTable(table)) +
+                     " SET ValueX = ? WHERE StreamFunction = ? AND NameX = ?")
             .BindText(1, value)
             .BindText(2, stream_function)
             .BindText(3, name)
             .Run();
-        if (db.Changes() == 0) {
-            ThrowNoCurrentRecord(checked, std::string(stream_function) + "/" + std::string(name));
-        }
         return true;
     });
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "host/queued_acknowledges.h"
+#include "host/stream14_handlers.h"
 #include "host/stream1_handlers.h"
 #include "host/stream2_commands.h"
 #include "host/stream6_handlers.h"
@@ -17,7 +19,7 @@ namespace {
 constexpr std::array<HostRoute, 37> kPrimaryRoutes{{
     {1, 1, &ReplyS1F1},   {1, 3, &ReplyS1F3},   {1, 11, &ReplyS1F11}, {1, 13, &ReplyS1F13},
     {1, 15, &ReplyS1F15}, {1, 17, &ReplyS1F17}, {2, 13, nullptr},     {2, 15, nullptr},
-    {2, 17, nullptr},     {2, 21, nullptr},     {2, 23, nullptr},     {2, 25, nullptr},
+    {2, 17, nullptr},     {2, 21, &ReplyS2F21}, {2, 23, nullptr},     {2, 25, nullptr},
     {2, 29, nullptr},     {2, 31, nullptr},     {2, 33, nullptr},     {2, 35, nullptr},
     {2, 37, nullptr},     {2, 39, nullptr},     {2, 41, &ReplyS2F41}, {2, 43, nullptr},
     {2, 45, nullptr},     {2, 47, nullptr},     {2, 49, &ReplyS2F49}, {5, 3, nullptr},
@@ -39,12 +41,12 @@ constexpr std::array<HostRoute, 15> kSecondaryRoutes{{
     {12, 14, nullptr},
     {12, 16, nullptr},
     {12, 18, nullptr},
-    {5, 2, nullptr},
-    {6, 12, nullptr},
-    {7, 4, nullptr},
-    {7, 6, nullptr},
-    {10, 2, nullptr},
-    {14, 2, nullptr},
+    {5, 2, &ReplyS5F2},
+    {6, 12, &ReplyS6F12},
+    {7, 4, &ReplyS7F4},
+    {7, 6, &ReplyS7F6},
+    {10, 2, &ReplyS10F2},
+    {14, 2, &ReplyS14F2},
 }};
 
 const HostRoute* Find(std::span<const HostRoute> routes, int stream, int function) {

@@ -2,9 +2,13 @@
 
 #include "base/text.h"
 #include "core/gem_context.h"
+#include "core/state_model.h"
 #include "driver/secs_transaction.h"
+#include "gemdb/gemdb.h"
 #include "host/message_checks.h"
 #include "host/stream9_senders.h"
+#include "queue/queue_store.h"
+#include "secs/build.h"
 
 namespace kest {
 
@@ -107,7 +111,31 @@ Fault ReadS2F49(const SecsItem& body, KestCommand& command) {
     return Fault::None;
 }
 
+// CMDA of S2F21: 2 unless on-line remote; 1 for a command that is unknown or takes parameters;
+// otherwise the command goes to the equipment software's queue and the configured code answers.
+std::uint8_t RemoteCommandAck(GemContext& control, std::string_view rcmd) {
+    if (control.State().Control() != GEM_CONTROLSTATE::ONLINE_REMOTE) return 2;
+    GEMDB& db = control.Db();
+    if (db.ReadFromDB(rcmd).empty() || db.ReadTotalCPNames(rcmd) != "0") return 1;
+    control.SendMsg(rcmd, kRemoteCommandQueuePath);
+    return Variant(db.readfrommysqlgen("secsgem_equip_to_host", "S2F42", "HCACK_NeedReply_To_Host"))
+        .ToByte();
+}
+
 }  // namespace
+
+void ReplyS2F21(GemContext& control, const std::shared_ptr<SecsTransaction>& trans) {
+    if (!RequireBodyCount(control, *trans, 1)) return;
+    const SecsItem& rcmd = trans->Primary().Item(1);
+    if (rcmd.IsList() || rcmd.Format() != enmItemFormat::FormatAscii) {
+        SendS9F7(control, *trans);
+        return;
+    }
+    const std::uint8_t cmda = RemoteCommandAck(control, rcmd.Text());
+    if (!trans->ReplyExpected()) return;
+    SetReplyBody(*trans, build::U1(cmda));
+    trans->Reply();
+}
 
 void ReplyS2F41(GemContext& control, const std::shared_ptr<SecsTransaction>& trans) {
     if (!RequireBodyCount(control, *trans, 1)) return;

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <regex>
 #include <string>
 #include <vector>
@@ -26,6 +27,17 @@ std::vector<std::string> Scenarios() {
     }
     std::sort(names.begin(), names.end());
     return names;
+}
+
+// The lines a script expects in the equipment's own output ("# equipment says: ...").
+std::vector<std::string> EquipmentSays(const fs::path& script) {
+    constexpr std::string_view kMark = "# equipment says: ";
+    std::vector<std::string> lines;
+    std::ifstream in(script);
+    for (std::string line; std::getline(in, line);) {
+        if (line.starts_with(kMark)) lines.push_back(line.substr(kMark.size()));
+    }
+    return lines;
 }
 
 class Scenario : public ::testing::TestWithParam<std::string> {};
@@ -51,6 +63,10 @@ TEST_P(Scenario, HoldsAgainstTheSampleEquipment) {
     equipment.Signal(SIGTERM);
     EXPECT_EQ(equipment.Finish(std::chrono::seconds(20)), 0) << equipment.Output();
     EXPECT_NE(equipment.Output().find("kest-equipment: stopped"), std::string::npos);
+    for (const std::string& line : EquipmentSays(script)) {
+        EXPECT_NE(equipment.Output().find(line), std::string::npos) << line << "\n"
+                                                                    << equipment.Output();
+    }
     fs::remove_all(data);
 }
 
