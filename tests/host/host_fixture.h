@@ -7,8 +7,16 @@
 #include <initializer_list>
 #include <optional>
 
+#include "secs/sml.h"
 #include "services/service_fixture.h"
 #include "settings/secs_protocol.h"
+
+namespace kest {
+// Failures show items as SML rather than as bytes of the object.
+inline void PrintTo(const SecsItem& item, std::ostream* os) {
+    *os << ToSmlLine(item);
+}
+}  // namespace kest
 
 namespace kest::test {
 
