@@ -7,6 +7,7 @@
 #include "host/stream14_handlers.h"
 #include "host/stream1_handlers.h"
 #include "host/stream2_commands.h"
+#include "host/stream2_spool_reset.h"
 #include "host/stream5_alarms.h"
 #include "host/stream6_handlers.h"
 #include "secs/message.h"
@@ -22,7 +23,7 @@ constexpr std::array<HostRoute, 37> kPrimaryRoutes{{
     {1, 15, &ReplyS1F15}, {1, 17, &ReplyS1F17}, {2, 13, nullptr},     {2, 15, nullptr},
     {2, 17, nullptr},     {2, 21, &ReplyS2F21}, {2, 23, nullptr},     {2, 25, nullptr},
     {2, 29, nullptr},     {2, 31, nullptr},     {2, 33, nullptr},     {2, 35, nullptr},
-    {2, 37, nullptr},     {2, 39, nullptr},     {2, 41, &ReplyS2F41}, {2, 43, nullptr},
+    {2, 37, nullptr},     {2, 39, nullptr},     {2, 41, &ReplyS2F41}, {2, 43, &ReplyS2F43},
     {2, 45, nullptr},     {2, 47, nullptr},     {2, 49, &ReplyS2F49}, {5, 3, &ReplyS5F3},
     {5, 5, &ReplyS5F5},   {5, 7, &ReplyS5F7},   {6, 15, &ReplyS6F15}, {6, 19, &ReplyS6F19},
     {6, 23, &ReplyS6F23}, {7, 1, nullptr},      {7, 3, nullptr},      {7, 5, nullptr},
