@@ -1,5 +1,4 @@
 // S1F3 and S1F11: the host reads status variable values and names.
-#include <limits>
 #include <optional>
 #include <utility>
 
@@ -9,27 +8,13 @@
 #include "host/message_checks.h"
 #include "host/stream1_handlers.h"
 #include "host/stream9_senders.h"
+#include "host/variable_lookup.h"
 #include "secs/build.h"
 #include "services/value_rules.h"
 
 namespace kest {
 
 namespace {
-
-struct FoundVariable {
-    KestRecVariable record;
-    bool gem = false;
-};
-
-// GEM table first, then the user table; an ID beyond the tables' 32-bit keys is unknown.
-std::optional<FoundVariable> FindVariable(GEMDB& db, std::uint32_t id) {
-    if (id > static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max())) return {};
-    const Variant key(static_cast<std::int32_t>(id));
-    for (bool gem : {true, false}) {
-        if (auto record = db.VariableGetRecord(key, gem)) return FoundVariable{*record, gem};
-    }
-    return {};
-}
 
 // The SVID list of an S1F3 or S1F11, or nothing after S9F7 was sent for a malformed one.
 std::optional<std::vector<std::uint32_t>> ReadSvids(GemContext& control,

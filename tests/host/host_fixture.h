@@ -88,7 +88,8 @@ class HostTest : public ServiceTest {
     /// no reply or event; and no error either way.
     void Check(const HostCase& c) {
         Receive(c.primary);
-        EXPECT_TRUE(h.errors.empty());
+        EXPECT_TRUE(h.errors.empty())
+            << h.errors.front().ErrSource << " " << h.errors.front().ErrText;
         if (c.refusal != nullptr) {
             EXPECT_EQ(Sent().size(), 1u) << ::testing::PrintToString(Sent());
             ExpectStream9(

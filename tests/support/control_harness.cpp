@@ -89,6 +89,25 @@ void ControlHarness::Sql(const std::string& statement) const {
     sqlite3_close(db);
 }
 
+std::vector<std::string> ControlHarness::Rows(const std::string& query) const {
+    std::vector<std::string> rows;
+    sqlite3* db = nullptr;
+    EXPECT_EQ(sqlite3_open((dir / "GEM.mdb").c_str(), &db), SQLITE_OK);
+    auto collect = [](void* out, int columns, char** values, char**) {
+        std::string row;
+        for (int i = 0; i < columns; ++i)
+            row += (i ? "|" : "") + std::string(values[i] ? values[i] : "NULL");
+        static_cast<std::vector<std::string>*>(out)->push_back(row);
+        return 0;
+    };
+    char* message = nullptr;
+    EXPECT_EQ(sqlite3_exec(db, query.c_str(), collect, &rows, &message), SQLITE_OK)
+        << query << ": " << (message ? message : "");
+    sqlite3_free(message);
+    sqlite3_close(db);
+    return rows;
+}
+
 std::vector<int> ControlHarness::ErrorCodes() const {
     std::vector<int> codes;
     for (const auto& e : errors)

@@ -55,6 +55,9 @@ class ControlHarness {
     /// change, such as a GEM variable's maximum).
     void Sql(const std::string& statement) const;
 
+    /// The rows of `query` on the control's database, columns joined with "|" (NULL as "NULL").
+    std::vector<std::string> Rows(const std::string& query) const;
+
     /// The error numbers reported so far, in order.
     std::vector<int> ErrorCodes() const;
     /// The events reported so far as "ServiceName/EventName".
