@@ -194,7 +194,7 @@ INSERT INTO secs_setting (set_field, set_value, set_defaultval) VALUES
 -- requests); never stream 1, never stream 9, never an exchange that is only meaningful live.
 INSERT INTO secs_trans (stream, function, primary_support, spool_support, spool_enable) VALUES
     (1, 1, 1, 0, 0), (1, 3, 1, 0, 0), (1, 11, 1, 0, 0), (1, 13, 1, 0, 0),
-    (1, 15, 1, 0, 0), (1, 17, 1, 0, 0),
+    (1, 15, 1, 0, 0), (1, 17, 1, 0, 0), (1, 21, 1, 0, 0), (1, 23, 1, 0, 0),
     (2, 13, 1, 0, 0), (2, 15, 1, 0, 0), (2, 17, 1, 0, 0), (2, 21, 1, 0, 0),
     (2, 23, 1, 0, 0), (2, 25, 1, 0, 0), (2, 29, 1, 0, 0), (2, 31, 1, 0, 0),
     (2, 33, 1, 0, 0), (2, 35, 1, 0, 0), (2, 37, 1, 0, 0), (2, 39, 1, 0, 0),

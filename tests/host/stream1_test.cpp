@@ -32,7 +32,8 @@ SecsItem Name(std::int32_t id, const char* name, const char* unit = "") {
 }
 
 /// Model "ETCHER-9" without revision; user variables: list 1001 {LotID, Wafers (three values),
-/// Slots {Slot1}} and top-level 1004.
+/// Slots {Slot1}} and the data variable 1004; event 4000 linked to reports 170 {1004, 1003} and
+/// 171 {1003, 1006}.
 class Stream1 : public HostTest {
   protected:
     Stream1() {
@@ -44,6 +45,10 @@ class Stream1 : public HostTest {
         AddVariable(1004, "Top", enmItemFormat::FormatU2, "12", 0, "NULL", false, "DV");
         AddVariable(1005, "Slots", enmItemFormat::FormatList, "NULL", 1001, "3");
         AddVariable(1006, "Slot1", enmItemFormat::FormatI2, "-4", 1005, "1");
+        AddEvent(4000, "LotDone", false);
+        AddReport(170, {1004, 1003});
+        AddReport(171, {1003, 1006});
+        Link(4000, {170, 171});
         Forget();
     }
 
@@ -133,6 +138,13 @@ INSTANTIATE_TEST_SUITE_P(
         Status("S1F11_status_only", 11,
                L(U4(kTimeFormat), U4(kEquipmentModel), U4(kPreviousControlState), U4(1004)),
                L(L(), Name(kEquipmentModel, "EquipmentModel"), L(), L()), 1, true),
+        Status("S1F21_data_variables_only", 21, L(U4(1004), U4(1003), U4(9999)),
+               L(Name(1004, "Top"), Name(1003, ""), Name(9999, ""))),
+        Status("S1F23_linked_variables_once", 23, L(U4(4000), U4(9999)),
+               L(L(U4(4000), A("LotDone"), L(U4(1004), U4(1003), U4(1006))),
+                 L(U4(9999), A(), L()))),
+        Refused("S1F21_text_vid", SecsMessage(1, 21, true, L(A("1004")))),
+        Refused("S1F23_not_a_list", SecsMessage(1, 23, true, U4(4000))),
         Link("S1F3_no_wbit", 5, SecsMessage(1, 3, false, L(U4(kEquipmentModel))), std::nullopt),
         Link("S1F11_no_wbit", 5, SecsMessage(1, 11, false, L()), std::nullopt),
         Refused("S1F13_with_data", SecsMessage(1, 13, true, L(A("HOST"), A("1.0"))), "S9F11"),
@@ -189,6 +201,18 @@ TEST_F(Stream1, EmptyRequestsCoverTopLevelVariablesGemTableFirst) {
     EXPECT_EQ(names.Item(gem_count + 1), Name(1001, "Lot"));
     EXPECT_EQ(names.Item(gem_count + 2), L()) << "a list member";
     EXPECT_EQ(names.Item(gem_count + 4), L()) << "a data variable";
+
+    // Data variables and events: every one, GEM table first, the user's last.
+    h.driver->replies.clear();
+    Receive(1, 21, L());
+    SecsItem data = OnlyReplyBody("S1F22");
+    ASSERT_EQ(data.Count(), h.Db().VariableGetAll(true, "DV").size() + 1);
+    EXPECT_EQ(data.Item(data.Count()), Name(1004, "Top"));
+    h.driver->replies.clear();
+    Receive(1, 23, L());
+    SecsItem events = OnlyReplyBody("S1F24");
+    ASSERT_EQ(events.Count(), h.Db().EventGetAll(true).size() + 1);
+    EXPECT_EQ(events.Item(events.Count()).Item(2), A("LotDone"));
 }
 
 }  // namespace

@@ -34,7 +34,7 @@ SecsItem Body(const char* name) {
 const std::vector<std::string> kUsedMessages = {
     // stream 1
     "S1F1", "S1F2", "S1F3", "S1F4", "S1F11", "S1F12", "S1F13", "S1F14", "S1F15", "S1F16", "S1F17",
-    "S1F18",
+    "S1F18", "S1F21", "S1F22", "S1F23", "S1F24",
     // stream 2
     "S2F13", "S2F14", "S2F15", "S2F16", "S2F17", "S2F18", "S2F21", "S2F22", "S2F23", "S2F24",
     "S2F25", "S2F26", "S2F29", "S2F30", "S2F31", "S2F32", "S2F33", "S2F34", "S2F35", "S2F36",
@@ -59,12 +59,12 @@ const std::vector<std::string> kUsedMessages = {
 
 // Primaries that expect a reply (SEMI E5, and the W-bit the host's primaries carry).
 const std::vector<std::string> kPrimariesWithReply = {
-    "S1F1",  "S1F3",   "S1F11",  "S1F13",  "S1F15",  "S1F17", "S2F13", "S2F15", "S2F17",
-    "S2F21", "S2F23",  "S2F25",  "S2F29",  "S2F31",  "S2F33", "S2F35", "S2F37", "S2F39",
-    "S2F41", "S2F43",  "S2F45",  "S2F47",  "S2F49",  "S5F1",  "S5F3",  "S5F5",  "S5F7",
-    "S6F1",  "S6F11",  "S6F15",  "S6F19",  "S6F23",  "S7F1",  "S7F3",  "S7F5",  "S7F17",
-    "S7F19", "S7F23",  "S10F1",  "S10F3",  "S10F5",  "S12F1", "S12F3", "S12F5", "S12F7",
-    "S12F9", "S12F11", "S12F13", "S12F15", "S12F17", "S14F1"};
+    "S1F1",  "S1F3",  "S1F11", "S1F13",  "S1F15",  "S1F17",  "S1F21",  "S1F23", "S2F13",
+    "S2F15", "S2F17", "S2F21", "S2F23",  "S2F25",  "S2F29",  "S2F31",  "S2F33", "S2F35",
+    "S2F37", "S2F39", "S2F41", "S2F43",  "S2F45",  "S2F47",  "S2F49",  "S5F1",  "S5F3",
+    "S5F5",  "S5F7",  "S6F1",  "S6F11",  "S6F15",  "S6F19",  "S6F23",  "S7F1",  "S7F3",
+    "S7F5",  "S7F17", "S7F19", "S7F23",  "S10F1",  "S10F3",  "S10F5",  "S12F1", "S12F3",
+    "S12F5", "S12F7", "S12F9", "S12F11", "S12F13", "S12F15", "S12F17", "S14F1"};
 
 // Primaries that never get a reply.
 const std::vector<std::string> kPrimariesWithoutReply = {"S9F1", "S9F3",  "S9F5",  "S9F7",
