@@ -249,6 +249,8 @@ class GEMDB {
                      std::string& format, std::string& data);
 
     // --- Text results for the application (program-directory database) ---------------------
+    // A failure raises no error notification: the result is what was built before it, and the
+    // failure is kept as LastError().
 
     /// The RPTIDs linked to event `evt_id`, in rpt_order, comma-separated ("" for none).
     std::string GetReportList(std::int32_t evt_id);
@@ -309,6 +311,20 @@ class GEMDB {
             Report(operation, kInternalError, e.what());
         }
         return failure;
+    }
+
+    // The quiet trap of the comma-separated text operations: a failure raises no error
+    // notification (they return what they built so far) but is still kept as `LastError()`.
+    template <typename Body>
+    void Quietly(std::string_view operation, Body&& body) {
+        try {
+            std::forward<Body>(body)();
+        } catch (const KestException& e) {
+            last_error_ = GEMDBErrorInfo{"GEMDB:" + std::string(operation), e.Number(), e.what()};
+        } catch (const std::exception& e) {
+            last_error_ =
+                GEMDBErrorInfo{"GEMDB:" + std::string(operation), kInternalError, e.what()};
+        }
     }
 
     static constexpr int kInternalError = 51;

@@ -15,29 +15,27 @@ void JoinIds(SqliteStatement& statement, std::string& out) {
 
 }  // namespace
 
-// These return the text built so far when the database fails; the failure is still reported,
-// so a caller never sends half a message without the operator knowing why.
+// These return the text built so far when the database fails, without a notification; the
+// failure is kept as LastError().
 
 std::string GEMDB::GetReportList(std::int32_t evt_id) {
     std::string out;
-    Trap("GetReportList", false, [&] {
+    Quietly("GetReportList", [&] {
         SqliteStatement statement = ProgramDb().Prepare(
             "SELECT rpt_id FROM secs_evt_rpt WHERE evt_id = ? ORDER BY rpt_order, rowid");
         statement.BindInt(1, evt_id);
         JoinIds(statement, out);
-        return true;
     });
     return out;
 }
 
 std::string GEMDB::GetVIDList(std::int32_t rpt_id) {
     std::string out;
-    Trap("GetVIDList", false, [&] {
+    Quietly("GetVIDList", [&] {
         SqliteStatement statement = ProgramDb().Prepare(
             "SELECT var_id FROM secs_rpt_var WHERE rpt_id = ? ORDER BY var_order, rowid");
         statement.BindInt(1, rpt_id);
         JoinIds(statement, out);
-        return true;
     });
     return out;
 }
@@ -45,7 +43,7 @@ std::string GEMDB::GetVIDList(std::int32_t rpt_id) {
 std::string GEMDB::GetVariableDetails(std::int32_t vid, std::string_view table) {
     std::string format;
     std::string value;
-    Trap("GetVariableDetails", false, [&] {
+    Quietly("GetVariableDetails", [&] {
         std::string_view name = AllowedTable(table, {"secs_gemvar", "secs_cusvar"});
         SqliteStatement statement = ProgramDb().Prepare("SELECT var_format, var_val FROM " +
                                                         std::string(name) + " WHERE var_id = ?");
@@ -54,33 +52,30 @@ std::string GEMDB::GetVariableDetails(std::int32_t vid, std::string_view table) 
             format = statement.Text(0);
             value = statement.Text(1);
         }
-        return true;
     });
     return format + "," + value;
 }
 
 std::string GEMDB::GetEventStatus(std::int32_t ceid, std::string_view table) {
     std::string out;
-    Trap("GetEventStatus", false, [&] {
+    Quietly("GetEventStatus", [&] {
         std::string_view name = AllowedTable(table, {"secs_gemevent", "secs_cusevent"});
         SqliteStatement statement = ProgramDb().Prepare("SELECT evt_enable FROM " +
                                                         std::string(name) + " WHERE evt_id = ?");
         statement.BindInt(1, ceid);
         while (statement.Step())
             out = ReadColumn(statement, 0, ColumnKind::YesNo).ToText();
-        return true;
     });
     return out;
 }
 
 std::string GEMDB::GetRecipePath() {
     std::string out;
-    Trap("GetRecipePath", false, [&] {
+    Quietly("GetRecipePath", [&] {
         SqliteStatement statement = ProgramDb().Prepare(
             "SELECT var_val FROM secs_gemvar WHERE var_name = 'PPDirectory' ORDER BY rowid "
             "LIMIT 1");
         if (statement.Step()) out = statement.Text(0);
-        return true;
     });
     return out;
 }

@@ -21,7 +21,6 @@ bool GEMAlarm::SetAlarmByALID(std::int32_t alid, bool alcd, const std::string& a
             altx_ = "NULL";
             return false;
         }
-        alid_ = alid;
         return Report(*control, *record, alcd, altx, "SetAlarmByALID");
     });
 }

@@ -180,8 +180,10 @@ TEST_F(Reports, RefusalsNameTheAlarm) {
     auto alarm = h.server->GEMAlarm();
     EXPECT_FALSE(alarm->SetAlarmByALID(99, true));
     EXPECT_FALSE(alarm->SetAlarmByName("Nope", true));
+    const std::int32_t alid = alarm->ALID();
     EXPECT_FALSE(alarm->SetAlarmByALID(8, true));
     EXPECT_EQ(alarm->ALTX(), "NULL");
+    EXPECT_EQ(alarm->ALID(), alid) << "a disabled alarm is not taken";
     EXPECT_EQ(Errors(),
               (std::vector<ErrorRow>{
                   {"GEMAlarm:SetAlarmByALID", 4001, "Alarm ID 99 not exist in GEM Database."},
