@@ -33,8 +33,9 @@ bool GEMEstabComm::Connect(const std::string& MDLN, const std::string& SOFTREV) 
         TakeArguments(*control, MDLN, SOFTREV);
         auto action = std::make_shared<EDEstabComm>(control->NewTID());
         action->SetParent(control);
-        action->SetSource(shared_from_this());
+        // Registered before its message goes out (see GEMEventReport::Start).
         control->AddEDAction(action);
+        action->SetSource(shared_from_this());
         return true;
     });
 }
