@@ -96,6 +96,10 @@ void QueueStore::Impl::Open(const QueueStoreOptions& options) {
     db = SqliteConnection::Open(
         file, options.create ? SqliteOpenMode::Create : SqliteOpenMode::ReadWrite);
     CheckIsQueueStore();
+    // Readers competing for the same queue each take the write lock for one short statement;
+    // under load (several readers, a checkpoint) the wait can pass the GEM database's 200 ms,
+    // and a refused receive would make the reader fail rather than wait its turn.
+    db->Prepare("PRAGMA busy_timeout=2000").Run();
     db->Prepare("PRAGMA journal_mode=WAL").Run();
     db->Prepare("PRAGMA synchronous=NORMAL").Run();
     const std::int64_t page_size = std::max<std::int64_t>(ScalarInt(*db, "PRAGMA page_size"), 512);
