@@ -68,20 +68,26 @@ std::string IsoTime(std::int64_t unix_ms) {
     return text;
 }
 
-std::string LineField(std::string_view bytes) {
+namespace {
+
+// The shared escaping of both outputs: the backslash, tab and newline by name, the quote too in
+// JSON, other control bytes (and high bytes of text that is not UTF-8) in hex.
+std::string Escaped(std::string_view bytes, bool json) {
     const bool utf8 = IsValidUtf8(bytes);
+    const char* hex = json ? "\\u00" : "\\x";
     std::string out;
     out.reserve(bytes.size());
     for (char ch : bytes) {
         auto c = static_cast<unsigned char>(ch);
-        if (c == '\\') {
-            out += "\\\\";
+        if (c == '\\' || (json && c == '"')) {
+            out += '\\';
+            out += ch;
         } else if (c == '\t') {
             out += "\\t";
         } else if (c == '\n') {
             out += "\\n";
         } else if (c < 0x20 || c == 0x7F || (c >= 0x80 && !utf8)) {
-            out += "\\x" + Hex2(c);
+            out += hex + Hex2(c);
         } else {
             out += ch;
         }
@@ -89,25 +95,14 @@ std::string LineField(std::string_view bytes) {
     return out;
 }
 
+}  // namespace
+
+std::string LineField(std::string_view bytes) {
+    return Escaped(bytes, false);
+}
+
 std::string JsonString(std::string_view bytes) {
-    const bool utf8 = IsValidUtf8(bytes);
-    std::string out = "\"";
-    for (char ch : bytes) {
-        auto c = static_cast<unsigned char>(ch);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += ch;
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else if (c < 0x20 || c == 0x7F || (c >= 0x80 && !utf8)) {
-            out += "\\u00" + Hex2(c);
-        } else {
-            out += ch;
-        }
-    }
-    return out + "\"";
+    return '"' + Escaped(bytes, true) + '"';
 }
 
 std::string MessageLine(const QueueMessage& message) {

@@ -11,6 +11,7 @@
 
 #include "queue/queue_store.h"
 #include "support/child_process.h"
+#include "support/temp_dir.h"
 
 namespace kest {
 namespace {
@@ -25,16 +26,6 @@ struct ToolRun {
 
 class QueueTool : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "kest-queue-test-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(dir_, ignored);
-    }
-
     std::vector<std::string> Argv(std::vector<std::string> args) const {
         args.insert(args.begin(), {(fs::path(KEST_BINARY_DIR) / "apps" / "kest-queue").string(),
                                    "--dir", dir_.string()});
@@ -50,7 +41,8 @@ class QueueTool : public ::testing::Test {
         return std::regex_replace(out, std::regex("\t\\d{4}-\\d\\d-\\d\\dT[0-9:.]+Z\t"), "\t-\t");
     }
 
-    fs::path dir_;
+    test::TempDir temp_{"kest-queue-test"};
+    const fs::path& dir_ = temp_.Path();
 };
 
 TEST_F(QueueTool, ReadsInReceiveOrderAndTakesOnlyWhenReceiving) {

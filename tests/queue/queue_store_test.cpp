@@ -16,6 +16,7 @@
 
 #include "base/error.h"
 #include "queue/queue_store.h"
+#include "support/temp_dir.h"
 
 namespace kest {
 namespace {
@@ -24,16 +25,6 @@ namespace fs = std::filesystem;
 
 class QueueStoreFile : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "kest-queue-store-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        file_ = QueueStore::PathIn(dir_);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(dir_, ignored);
-    }
     /// The error number a store opened at `file` with `options` fails with (0: it opened).
     static int OpenError(const fs::path& file, QueueStoreOptions options = {}) {
         try {
@@ -47,8 +38,9 @@ class QueueStoreFile : public ::testing::Test {
         return 0;
     }
 
-    fs::path dir_;
-    fs::path file_;
+    test::TempDir temp_{"kest-queue-store"};
+    const fs::path& dir_ = temp_.Path();
+    const fs::path file_ = QueueStore::PathIn(dir_);
 };
 
 TEST_F(QueueStoreFile, BytesOfAnyContentAndLengthComeBackExactly) {
