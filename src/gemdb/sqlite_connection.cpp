@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <time.h>
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -21,6 +23,9 @@ namespace {
 // a checkpoint) waits, and a second-long stall would hold up every host message.
 constexpr int kBusyTimeoutMs = 200;
 
+// How long a log restart waits for the readers of the log.
+constexpr std::chrono::milliseconds kLogRestartWait{20};
+
 // Kept reads beyond this many (keys are host-chosen names) are dropped all at once.
 constexpr std::size_t kMaxCachedResults = 20000;
 
@@ -29,6 +34,14 @@ constexpr std::size_t kMaxCachedResults = 20000;
     std::string text = db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(code);
     sqlite3_close_v2(db);
     throw KestException(extended, text + ": " + path.string());
+}
+
+// Before SQLite's first use in the process: no bulk allocation of 20 pages for every new page
+// cache. Each RETURNING clause and temporary table opens one, and a block that large goes back
+// to the system when freed, so every statement with one paid page faults and a TLB flush.
+// Where the process has used SQLite already the call is refused and changes nothing.
+bool ConfigureSqlite() {
+    return sqlite3_config(SQLITE_CONFIG_PAGECACHE, nullptr, 0, 0) == SQLITE_OK;
 }
 
 int OpenFlags(SqliteOpenMode mode) {
@@ -49,12 +62,14 @@ int OpenFlags(SqliteOpenMode mode) {
 
 std::unique_ptr<SqliteConnection> SqliteConnection::Open(const std::filesystem::path& path,
                                                          SqliteOpenMode mode) {
+    static const bool configured = ConfigureSqlite();
+    (void)configured;
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(path.c_str(), &db, OpenFlags(mode), nullptr);
     if (rc != SQLITE_OK) ThrowOpenError(db, rc, path);
     sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
     std::unique_ptr<SqliteConnection> connection(new SqliteConnection(db));
+    connection->WaitWhenBusy(std::chrono::milliseconds(kBusyTimeoutMs));
     // Reports, while each statement is compiled, the tables it reads and writes (result cache).
     sqlite3_set_authorizer(db, &SqliteConnection::Authorize, connection.get());
     // Durability: write-ahead log with synchronous=NORMAL. A commit returns only after its log
@@ -331,6 +346,51 @@ bool SqliteConnection::NoticeExternalChange() {
     if (read) data_version_ = version;
     check_each_read_ = !settled;
     return changed;
+}
+
+void SqliteConnection::WaitWhenBusy(std::chrono::milliseconds limit) {
+    busy_limit_ = limit;
+    sqlite3_busy_handler(db_, &SqliteConnection::OnBusy, this);
+}
+
+// SQLite's own wait sleeps a whole millisecond at the first refusal, while another
+// connection's write transaction lasts some tens of microseconds: two processes writing in turn
+// (a sender and a reader of a queue) then spend most of their time asleep. This one looks again
+// after 10 us, doubling up to 1 ms, until the limit has passed.
+int SqliteConnection::OnBusy(void* self, int attempts) {
+    auto& connection = *static_cast<SqliteConnection*>(self);
+    const auto now = std::chrono::steady_clock::now();
+    if (attempts == 0) connection.busy_since_ = now;
+    if (now - connection.busy_since_ >= connection.busy_limit_) return 0;
+    const long micros = 10L << std::min(attempts, 6);  // 10 us .. 640 us, then 1 ms
+    const timespec pause{0, std::min(micros, 1000L) * 1000L};
+    ::nanosleep(&pause, nullptr);
+    return 1;
+}
+
+void SqliteConnection::RestartLogAfter(int frames) {
+    restart_log_after_ = frames;
+    next_log_restart_ = frames;
+    sqlite3_wal_hook(db_, &SqliteConnection::OnCommit, this);
+}
+
+// SQLite's automatic checkpoint only copies the log into the database; the log starts over
+// only when a writer finds it fully copied and no reader in it. Connections of two processes
+// that write in turn never leave such a moment, so the log grows without end and every commit
+// then checkpoints (two fsyncs). A RESTART checkpoint waits for the readers of the log to
+// finish, so the next commit starts the log over. It waits briefly: a reader that holds its
+// transaction must not stall the writer, which tries again a log's length later.
+int SqliteConnection::OnCommit(void* self, sqlite3* db, const char* schema, int frames) {
+    auto& connection = *static_cast<SqliteConnection*>(self);
+    if (frames < connection.next_log_restart_) return SQLITE_OK;
+    const auto limit = connection.busy_limit_;
+    connection.busy_limit_ = std::min(limit, kLogRestartWait);
+    const int rc =
+        sqlite3_wal_checkpoint_v2(db, schema, SQLITE_CHECKPOINT_RESTART, nullptr, nullptr);
+    connection.busy_limit_ = limit;
+    connection.next_log_restart_ =
+        rc == SQLITE_OK ? connection.restart_log_after_ : frames + connection.restart_log_after_;
+    return SQLITE_OK;
 }
 
 void SqliteConnection::ExecuteScript(const std::string& sql) {

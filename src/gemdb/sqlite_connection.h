@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -77,6 +78,12 @@ class SqliteConnection {
         }
         return Lend(*found->second);
     }
+    /// How long a statement waits for another connection's lock before it fails with
+    /// SQLITE_BUSY (200 ms unless set).
+    void WaitWhenBusy(std::chrono::milliseconds limit);
+    /// Replaces the automatic checkpoint of the write-ahead log: once a commit leaves the log
+    /// `frames` pages long, it is copied into the database and started over (see the .cpp).
+    void RestartLogAfter(int frames);
     /// Runs a script of statements without parameters (schema and default rows).
     void ExecuteScript(const std::string& sql);
     /// Rows changed by the last INSERT, UPDATE or DELETE.
@@ -115,6 +122,8 @@ class SqliteConnection {
     bool IsRowWrite(const StatementSlot& slot) const noexcept;
     void DropRow(const std::string& table, sqlite3_stmt* returned);
     [[noreturn]] void Fail() const;
+    static int OnBusy(void* self, int attempts);
+    static int OnCommit(void* self, sqlite3* db, const char* schema, int frames);
     static int Authorize(void* self, int action, const char* first, const char* second,
                          const char* database, const char* trigger);
     void AddReader(StatementSlot& slot);
@@ -148,6 +157,10 @@ class SqliteConnection {
     // when sqlite3_step recompiles it after a schema change); null records nothing.
     StatementEffects* compiling_ = nullptr;
     bool recompiled_ = false;
+    std::chrono::milliseconds busy_limit_{0};
+    std::chrono::steady_clock::time_point busy_since_;
+    int restart_log_after_ = 0;
+    int next_log_restart_ = 0;
 };
 
 /// A write transaction (BEGIN IMMEDIATE) that rolls back unless committed, so a multi-step

@@ -1,15 +1,13 @@
 #include "queue/queue_store.h"
 
-#include <poll.h>
 #include <sqlite3.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <unordered_set>
 
 #include "base/error.h"
-#include "gemdb/database_change_watch.h"
 #include "gemdb/sqlite_connection.h"
+#include "queue/queue_bell.h"
 
 namespace kest {
 
@@ -18,19 +16,45 @@ namespace {
 // Marks a file as a queue store ("KQUE"), so a store is never made inside another database.
 constexpr std::int64_t kApplicationId = 0x4B515545;
 
-// Where file events are not delivered (inotify refused), a waiting receive looks this often.
-constexpr std::chrono::milliseconds kFallbackCheck{100};
+// The layout of the tables, in "PRAGMA user_version". Messages are kept in one B-tree in the
+// order they are received and IDs come from a one-row counter, so a send writes two pages and
+// a receive one (a rowid table with an index and AUTOINCREMENT wrote three and two).
+constexpr std::int64_t kLayout = 2;
 
-constexpr const char* kSchema = R"sql(
-CREATE TABLE IF NOT EXISTS queue (name TEXT PRIMARY KEY) WITHOUT ROWID;
+constexpr const char* kMessageTable = R"sql(
 CREATE TABLE IF NOT EXISTS message (
-    id INTEGER PRIMARY KEY AUTOINCREMENT,
     queue TEXT NOT NULL,
-    label TEXT NOT NULL,
     priority INTEGER NOT NULL,
+    id INTEGER NOT NULL,
+    label TEXT NOT NULL,
     body TEXT NOT NULL,
-    sent INTEGER NOT NULL);
-CREATE INDEX IF NOT EXISTS message_order ON message (queue, priority DESC, id);
+    sent INTEGER NOT NULL,
+    PRIMARY KEY (queue, priority DESC, id)) WITHOUT ROWID;
+)sql";
+
+constexpr const char* kOtherTables = R"sql(
+CREATE TABLE IF NOT EXISTS queue (name TEXT PRIMARY KEY) WITHOUT ROWID;
+CREATE TABLE IF NOT EXISTS counter (last INTEGER NOT NULL);
+INSERT INTO counter (last) SELECT 0 WHERE NOT EXISTS (SELECT 1 FROM counter);
+CREATE TRIGGER IF NOT EXISTS message_sent AFTER INSERT ON message BEGIN
+    UPDATE counter SET last = NEW.id WHERE last < NEW.id;
+    INSERT OR IGNORE INTO queue (name) VALUES (NEW.queue);
+END;
+)sql";
+
+// The first layout (a rowid table with an index and AUTOINCREMENT): its messages keep their IDs
+// and the counter goes on from the highest ID it ever gave.
+constexpr const char* kLeaveFirstLayout = R"sql(
+CREATE TABLE counter (last INTEGER NOT NULL);
+INSERT INTO counter (last) SELECT max(
+    coalesce((SELECT seq FROM sqlite_sequence WHERE name = 'message'), 0),
+    coalesce((SELECT max(id) FROM message), 0));
+ALTER TABLE message RENAME TO message_old;
+)sql";
+
+constexpr const char* kFinishFirstLayout = R"sql(
+INSERT INTO message SELECT queue, priority, id, label, body, sent FROM message_old;
+DROP TABLE message_old;
 )sql";
 
 constexpr const char* kColumns = "id, queue, label, priority, body, sent";
@@ -69,9 +93,7 @@ std::int64_t ScalarInt(SqliteConnection& db, const char* sql) {
 struct QueueStore::Impl {
     std::filesystem::path file;
     std::unique_ptr<SqliteConnection> db;
-    std::unordered_set<std::string> known_queues;  // queues this connection has registered
-    std::unique_ptr<DatabaseChangeWatch> watch;
-    bool watch_refused = false;
+    std::unique_ptr<QueueBell> bell;
 
     // Runs `body`, naming the file in any database error it throws.
     template <typename Body>
@@ -85,7 +107,7 @@ struct QueueStore::Impl {
 
     void Open(const QueueStoreOptions& options);
     void CheckIsQueueStore();
-    void RegisterQueue(std::string_view queue);
+    void MakeTables();
 };
 
 void QueueStore::Impl::Open(const QueueStoreOptions& options) {
@@ -99,16 +121,33 @@ void QueueStore::Impl::Open(const QueueStoreOptions& options) {
     // Readers competing for the same queue each take the write lock for one short statement;
     // under load (several readers, a checkpoint) the wait can pass the GEM database's 200 ms,
     // and a refused receive would make the reader fail rather than wait its turn.
-    db->Prepare("PRAGMA busy_timeout=2000").Run();
+    db->WaitWhenBusy(std::chrono::milliseconds(2000));
     db->Prepare("PRAGMA journal_mode=WAL").Run();
     db->Prepare("PRAGMA synchronous=NORMAL").Run();
+    db->RestartLogAfter(1000);
     const std::int64_t page_size = std::max<std::int64_t>(ScalarInt(*db, "PRAGMA page_size"), 512);
     const std::int64_t pages = std::max<std::int64_t>(options.max_file_bytes / page_size, 1);
     db->Prepare("PRAGMA max_page_count=" + std::to_string(pages)).Run();
-    if (ScalarInt(*db, "PRAGMA application_id") == 0) {
-        db->Prepare("PRAGMA application_id=" + std::to_string(kApplicationId)).Run();
+    if (ScalarInt(*db, "PRAGMA user_version") != kLayout) MakeTables();
+}
+
+// In one transaction, so two processes opening a new file at once make the tables once.
+void QueueStore::Impl::MakeTables() {
+    SqliteTransaction transaction(*db);
+    const std::int64_t layout = ScalarInt(*db, "PRAGMA user_version");
+    if (layout == kLayout) return;
+    if (layout > kLayout) {
+        throw KestException(SQLITE_NOTADB, "a queue store of a later version (layout " +
+                                               std::to_string(layout) + ")");
     }
-    db->ExecuteScript(kSchema);
+    const bool first_layout =
+        ScalarInt(*db, "SELECT count(*) FROM sqlite_master WHERE name = 'message'") != 0;
+    if (first_layout) db->ExecuteScript(kLeaveFirstLayout);
+    db->ExecuteScript(std::string(kMessageTable) + kOtherTables);
+    if (first_layout) db->ExecuteScript(kFinishFirstLayout);
+    db->Prepare("PRAGMA application_id=" + std::to_string(kApplicationId)).Run();
+    db->Prepare("PRAGMA user_version=" + std::to_string(kLayout)).Run();
+    transaction.Commit();
 }
 
 // A database of something else (the GEM database named by mistake) is refused untouched.
@@ -119,12 +158,6 @@ void QueueStore::Impl::CheckIsQueueStore() {
     throw KestException(SQLITE_NOTADB, "not a queue store (a database of another kind)");
 }
 
-void QueueStore::Impl::RegisterQueue(std::string_view queue) {
-    if (known_queues.contains(std::string(queue))) return;
-    db->Prepare("INSERT OR IGNORE INTO queue (name) VALUES (?)").BindText(1, queue).Run();
-    known_queues.emplace(queue);
-}
-
 std::filesystem::path QueueStore::PathIn(const std::filesystem::path& directory) {
     return directory / kFileName;
 }
@@ -133,6 +166,7 @@ QueueStore::QueueStore(const std::filesystem::path& file, QueueStoreOptions opti
     : impl_(std::make_unique<Impl>()) {
     impl_->file = file;
     impl_->Guard([&] { impl_->Open(options); });
+    impl_->bell = std::make_unique<QueueBell>(file);
 }
 
 QueueStore::~QueueStore() = default;
@@ -146,55 +180,88 @@ const std::filesystem::path& QueueStore::File() const noexcept {
 std::int64_t QueueStore::Send(std::string_view queue, std::string_view label, std::int32_t priority,
                               std::string_view body) {
     return impl_->Guard([&] {
-        SqliteConnection& db = *impl_->db;
-        const bool known = impl_->known_queues.contains(std::string(queue));
-        // The first send to a queue registers it in the same transaction as the message.
-        std::optional<SqliteTransaction> transaction;
-        if (!known) transaction.emplace(db);
-        impl_->RegisterQueue(queue);
-        SqliteStatement insert = db.Prepare(
-            "INSERT INTO message (queue, label, priority, body, sent) VALUES (?, ?, ?, ?, ?) "
-            "RETURNING id");
-        insert.BindText(1, queue).BindText(2, label).BindInt(3, priority).BindText(4, body);
+        // One statement (its trigger moves the counter and lists the queue): it takes the write
+        // lock before it reads the counter, and needs no statement journal, which a statement
+        // inside BEGIN ... COMMIT would allocate for every send.
+        SqliteStatement insert = impl_->db->Prepare(
+            "INSERT INTO message (queue, priority, id, label, body, sent) "
+            "SELECT ?1, ?2, last + 1, ?3, ?4, ?5 FROM counter RETURNING id");
+        insert.BindText(1, queue).BindInt(2, priority).BindText(3, label).BindText(4, body);
         insert.BindInt(5, NowMs());
-        insert.Step();
+        if (!insert.Step()) throw KestException(SQLITE_CORRUPT, "the message counter is missing");
         const std::int64_t id = insert.Int(0);
         while (insert.Step()) {
         }
-        if (transaction) transaction->Commit();
+        impl_->bell->Ring();  // committed: the statement has finished
         return id;
     });
 }
 
 std::optional<QueueMessage> QueueStore::Receive(std::string_view queue) {
-    return impl_->Guard([&]() -> std::optional<QueueMessage> {
-        // One statement: it takes the write lock before it picks the row, so two readers
-        // never pick the same one.
-        SqliteStatement take = impl_->db->Prepare(
-            std::string("DELETE FROM message WHERE id = (SELECT id FROM message WHERE queue = ? "
-                        "ORDER BY priority DESC, id LIMIT 1) RETURNING ") +
-            kColumns);
+    std::vector<QueueMessage> first = ReceiveUpTo(queue, 1);
+    if (first.empty()) return std::nullopt;
+    return std::move(first.front());
+}
+
+std::vector<QueueMessage> QueueStore::ReceiveUpTo(std::string_view queue, std::int64_t limit) {
+    return impl_->Guard([&] {
+        // One statement: it takes the write lock before it picks the rows, so two readers
+        // never pick the same one. A single message is picked by equality, which needs no
+        // temporary table (each costs a page cache allocated and freed).
+        static const std::string one =
+            std::string(
+                "DELETE FROM message WHERE queue = ?1 AND (priority, id) = ("
+                "SELECT priority, id FROM message WHERE queue = ?1 "
+                "ORDER BY priority DESC, id LIMIT 1) RETURNING ") +
+            kColumns;
+        static const std::string many =
+            std::string(
+                "DELETE FROM message WHERE queue = ?1 AND (priority, id) IN ("
+                "SELECT priority, id FROM message WHERE queue = ?1 "
+                "ORDER BY priority DESC, id LIMIT ?2) RETURNING ") +
+            kColumns;
+        SqliteStatement take = impl_->db->Prepare(limit == 1 ? one : many);
         take.BindText(1, queue);
-        if (!take.Step()) return std::nullopt;
-        QueueMessage message = ReadMessage(take);
-        while (take.Step()) {
-        }
-        return message;
+        if (limit != 1) take.BindInt(2, std::max<std::int64_t>(limit, 0));
+        std::vector<QueueMessage> taken = ReadAll(take);
+        // RETURNING gives the rows in no promised order.
+        std::sort(taken.begin(), taken.end(), [](const QueueMessage& a, const QueueMessage& b) {
+            return a.Priority != b.Priority ? a.Priority > b.Priority : a.ID < b.ID;
+        });
+        return taken;
     });
+}
+
+std::vector<QueueMessage> QueueStore::ReceiveUpTo(std::string_view queue, std::int64_t limit,
+                                                  std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        // The watch starts before the first look, so a message sent in between wakes the wait.
+        impl_->bell->Arm();
+        if (limit > 0) {
+            try {
+                std::vector<QueueMessage> taken = ReceiveUpTo(queue, limit);
+                if (!taken.empty()) return taken;
+            } catch (const KestException& e) {
+                // Other readers held the lock for the whole busy timeout: wait on, until ours.
+                if ((e.Number() & 0xff) != SQLITE_BUSY ||
+                    std::chrono::steady_clock::now() >= deadline)
+                    throw;
+                continue;
+            }
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return {};
+        WaitForChange(left);
+    }
 }
 
 std::optional<QueueMessage> QueueStore::Receive(std::string_view queue,
                                                 std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        // The watch starts before the first look, so a message sent in between wakes the wait.
-        if (!impl_->watch && !impl_->watch_refused) WaitForChange(std::chrono::milliseconds(0));
-        if (auto message = Receive(queue)) return message;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) return std::nullopt;
-        WaitForChange(left);
-    }
+    std::vector<QueueMessage> first = ReceiveUpTo(queue, 1, timeout);
+    if (first.empty()) return std::nullopt;
+    return std::move(first.front());
 }
 
 std::optional<QueueMessage> QueueStore::Peek(std::string_view queue) {
@@ -246,35 +313,14 @@ std::vector<QueueCount> QueueStore::Queues() {
 std::int64_t QueueStore::Purge(std::string_view queue) {
     return impl_->Guard([&] {
         impl_->db->Prepare("DELETE FROM message WHERE queue = ?").BindText(1, queue).Run();
-        return static_cast<std::int64_t>(impl_->db->Changes());
+        const auto removed = static_cast<std::int64_t>(impl_->db->Changes());
+        impl_->bell->Ring();
+        return removed;
     });
 }
 
 bool QueueStore::WaitForChange(std::chrono::milliseconds timeout) {
-    if (!impl_->watch && !impl_->watch_refused) {
-        try {
-            impl_->watch = std::make_unique<DatabaseChangeWatch>(impl_->file);
-        } catch (const KestException&) {
-            impl_->watch_refused = true;  // a file system without inotify: look now and then
-        }
-    }
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (left.count() < 0) left = std::chrono::milliseconds(0);
-        if (!impl_->watch) {
-            const auto nap = std::min(left, kFallbackCheck);
-            ::poll(nullptr, 0, static_cast<int>(nap.count()));
-            return true;
-        }
-        pollfd fd{impl_->watch->Fd(), POLLIN, 0};
-        const int ready =
-            ::poll(&fd, 1, static_cast<int>(std::min<std::int64_t>(left.count(), INT32_MAX)));
-        if (ready < 0 && errno != EINTR) return true;
-        if (ready > 0 && impl_->watch->Drain()) return true;
-        if (ready == 0) return false;
-    }
+    return impl_->bell->Wait(timeout);
 }
 
 std::string QueueNameOfPath(std::string_view path) {

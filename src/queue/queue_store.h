@@ -71,9 +71,16 @@ class QueueStore {
                       std::string_view body);
     /// Removes and returns the next message of `queue`: highest priority first, then oldest.
     std::optional<QueueMessage> Receive(std::string_view queue);
-    /// The same, waiting up to `timeout` for a message to arrive. It sleeps until the file
-    /// changes (inotify), checking at least every 100 ms where file events are not delivered.
+    /// The same, waiting up to `timeout` for a message to arrive. It sleeps until a sender rings
+    /// the store's bell ("<store>-bell", inotify), looking again at least every second, or every
+    /// 100 ms where file events are not delivered.
     std::optional<QueueMessage> Receive(std::string_view queue, std::chrono::milliseconds timeout);
+    /// Removes and returns up to `limit` messages of `queue` in the order `Receive` would give
+    /// them, in one transaction: a reader that drains a queue pays for one write, not one each.
+    std::vector<QueueMessage> ReceiveUpTo(std::string_view queue, std::int64_t limit);
+    /// The same, waiting up to `timeout` for the first message; returns at once what is there.
+    std::vector<QueueMessage> ReceiveUpTo(std::string_view queue, std::int64_t limit,
+                                          std::chrono::milliseconds timeout);
     /// The message `Receive` would return, left in the queue.
     std::optional<QueueMessage> Peek(std::string_view queue);
     /// Up to `limit` messages of `queue` in the order they would be received, left in place.
@@ -87,7 +94,7 @@ class QueueStore {
     std::vector<QueueCount> Queues();
     /// Removes every message of `queue`; returns how many were removed.
     std::int64_t Purge(std::string_view queue);
-    /// Waits up to `timeout` for any process to change the file; true when it did (or may have).
+    /// Waits up to `timeout` for any process to send or purge; true when one did (or may have).
     bool WaitForChange(std::chrono::milliseconds timeout);
 
   private:

@@ -2,6 +2,7 @@
 // of its file: nothing is lost, nothing is received twice, a bad file is a clear error.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sqlite3.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -137,6 +138,87 @@ TEST_F(QueueStoreFile, TwoReadersNeverReceiveTheSameMessage) {
     all.insert(got[1].begin(), got[1].end());
     EXPECT_EQ(got[0].size() + got[1].size(), std::size_t{kMessages});
     EXPECT_EQ(all.size(), std::size_t{kMessages});
+}
+
+TEST_F(QueueStoreFile, TakesInReceiveOrderAndNeverGivesAnIdTwice) {
+    QueueStore store(file_);
+    const std::vector<std::pair<std::string, int>> sent{
+        {"a", 1}, {"b", 7}, {"c", 7}, {"d", 3}, {"e", -2}};
+    store.Send("other", "x", 9, "Null");
+    for (const auto& [label, priority] : sent)
+        store.Send("q", label, priority, "Null");
+    auto labels = [](const std::vector<QueueMessage>& messages) {
+        std::string text;
+        for (const auto& m : messages)
+            text += m.Label;
+        return text;
+    };
+    EXPECT_EQ(labels(store.PeekAll("q")), "bcdae");
+    EXPECT_EQ(labels(store.ReceiveUpTo("q", 3)), "bcd");
+    EXPECT_EQ(labels(store.ReceiveUpTo("q", 0)), "");
+    EXPECT_EQ(store.Receive("q")->Label, "a");
+    EXPECT_EQ(labels(store.ReceiveUpTo("q", 9, std::chrono::milliseconds(5))), "e");
+    EXPECT_EQ(labels(store.ReceiveUpTo("q", 9, std::chrono::milliseconds(5))), "");
+    // The newest messages are gone; a new one still gets a higher ID than any before.
+    EXPECT_EQ(store.Send("q", "f", 5, "Null"), 7);
+    EXPECT_EQ(store.Count("other"), 1);
+}
+
+// A store written by the first version of the tables (a rowid table and AUTOINCREMENT) opens
+// with its messages, their IDs and order, and IDs go on from the highest ever given.
+TEST_F(QueueStoreFile, AStoreOfTheFirstLayoutKeepsItsMessages) {
+    auto run = [](const fs::path& file, const char* sql) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK)
+            << sqlite3_errmsg(db);
+        sqlite3_close(db);
+    };
+    run(file_, R"sql(
+        PRAGMA application_id = 1263621445;
+        CREATE TABLE queue (name TEXT PRIMARY KEY) WITHOUT ROWID;
+        CREATE TABLE message (id INTEGER PRIMARY KEY AUTOINCREMENT, queue TEXT NOT NULL,
+            label TEXT NOT NULL, priority INTEGER NOT NULL, body TEXT NOT NULL,
+            sent INTEGER NOT NULL);
+        CREATE INDEX message_order ON message (queue, priority DESC, id);
+        INSERT INTO queue VALUES ('q'), ('gone');
+        INSERT INTO message VALUES (7, 'q', 'a', 5, 'Null', 1), (8, 'q', 'b', 9, 'Null', 2),
+            (12, 'gone', 'x', 5, 'Null', 3);
+        DELETE FROM message WHERE id = 12;)sql");
+    {
+        QueueStore store(file_);
+        EXPECT_EQ(store.Queues().size(), 2u);
+        EXPECT_EQ(store.Receive("q")->ID, 8);
+        EXPECT_EQ(store.Send("q", "new", 5, "Null"), 13);
+        EXPECT_EQ(store.Receive("q")->Label, "a");
+    }
+    run(file_, "PRAGMA user_version = 3;");  // written by a later version: left alone
+    EXPECT_EQ(OpenError(file_), 26);
+}
+
+// A reader holding its snapshot keeps the log from starting over; senders must not wait for it
+// at every commit, and the log must start over once it has let go.
+TEST_F(QueueStoreFile, AReaderHoldingItsSnapshotNeitherStallsSendersNorGrowsTheLogForever) {
+    QueueStore store(file_);
+    store.Send("q", "x", 5, "Null");
+    sqlite3* reader = nullptr;
+    ASSERT_EQ(sqlite3_open(file_.c_str(), &reader), SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(reader, "BEGIN; SELECT count(*) FROM message;", nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < 1500; ++i)  // two pages a send: three log lengths
+        store.Send("q", "x", 5, "Null");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    sqlite3_exec(reader, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(reader);
+
+    const fs::path log = file_.string() + "-wal";
+    const auto held = fs::file_size(log);
+    for (int i = 0; i < 1500; ++i)
+        store.Send("q", "x", 5, "Null");
+    constexpr std::uintmax_t kFrame = 4096 + 24;
+    EXPECT_LT(fs::file_size(log), held + 2000 * kFrame);  // restarted within a log's length
 }
 
 }  // namespace
