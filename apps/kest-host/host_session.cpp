@@ -119,6 +119,17 @@ std::optional<SecsMessage> HostSession::Await(const SecsMessage& pattern,
     return found;
 }
 
+bool HostSession::Absent(const SecsMessage& pattern) {
+    for (const SecsMessage& message : received_) {
+        if (MatchMessage(message, pattern)) {
+            out_ << "! unexpected " << message.Name()
+                 << (message.BodyCount() > 0 ? " " + ToSmlLine(message.Item(1)) : "") << std::endl;
+            return false;
+        }
+    }
+    return true;
+}
+
 void HostSession::SetAnswer(int stream, int function, SecsMessage reply) {
     answers_[{stream, function}] = std::move(reply);
 }

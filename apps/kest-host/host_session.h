@@ -49,6 +49,9 @@ class HostSession final : public SecsDriverEvents,
     std::optional<SecsMessage> Send(const SecsMessage& primary);
     /// Waits for a primary of the equipment matching `pattern` (received earlier or later).
     std::optional<SecsMessage> Await(const SecsMessage& pattern, std::chrono::milliseconds within);
+    /// True when no primary matching `pattern` has come that an `Await` has not taken; prints
+    /// the one that did.
+    bool Absent(const SecsMessage& pattern);
     /// Answers the equipment's primaries of `stream`/`function` with `reply` from now on.
     void SetAnswer(int stream, int function, SecsMessage reply);
     /// Runs the session for `duration`, answering whatever comes.

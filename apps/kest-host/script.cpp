@@ -50,8 +50,8 @@ std::pair<std::string, std::string> SplitVerb(const std::string& command) {
             std::string(TrimWhitespace(text.substr(space + 1)))};
 }
 
-const std::vector<std::string> kVerbs{"open",  "close", "establish", "send", "expect",
-                                      "await", "reply", "pause",     "echo"};
+const std::vector<std::string> kVerbs{"open",  "close", "establish", "send",   "expect",
+                                      "await", "reply", "pause",     "absent", "echo"};
 
 }  // namespace
 
@@ -102,6 +102,24 @@ bool ScriptRunner::Run(const std::string& command) {
     return ok;
 }
 
+// "starts S2F18 <A "3001">": the last reply is that message and its text begins so (a time
+// read back, whose seconds go on).
+bool ScriptRunner::ExpectStart(const std::string& rest) {
+    const SecsMessage pattern = ParseSmlMessage(rest);
+    std::string why = "no reply to compare";
+    if (last_reply_ && pattern.BodyCount() == 1 && last_reply_->BodyCount() == 1) {
+        const SecsItem& text = last_reply_->Item(1);
+        const SecsItem& start = pattern.Item(1);
+        if (last_reply_->Name() == pattern.Name() && text.Format() == start.Format() &&
+            !text.IsList() && text.ToText().starts_with(start.ToText())) {
+            return true;
+        }
+        why = "got " + last_reply_->Name() + " " + ToSmlLine(text);
+    }
+    session_.Out() << "! starts " << pattern.Name() << ": " << why << std::endl;
+    return false;
+}
+
 bool ScriptRunner::Execute(const std::string& verb, const std::string& rest) {
     if (verb == "open") return session_.Open();
     if (verb == "close") {
@@ -120,6 +138,7 @@ bool ScriptRunner::Execute(const std::string& verb, const std::string& rest) {
         session_.Out() << "! expect " << pattern.Name() << ": " << why << std::endl;
         return false;
     }
+    if (verb == "starts") return ExpectStart(rest);
     if (verb == "await") {
         auto within = session_.Options().timeout;
         std::string text = rest;
@@ -141,6 +160,7 @@ bool ScriptRunner::Execute(const std::string& verb, const std::string& rest) {
         session_.Pause(std::chrono::milliseconds(std::stoll(rest)));
         return true;
     }
+    if (verb == "absent") return session_.Absent(ParseSmlMessage(rest));
     if (verb == "echo") {
         session_.Out() << rest << std::endl;
         return true;

@@ -14,9 +14,11 @@ namespace kest::host {
 ///   open | close | establish
 ///   send S1F3 W <L [1] <U4 1>>        send; wait for the reply when W is set
 ///   expect S1F4 <L [1] <V>>           the last reply must match (<V> matches any one item)
+///   starts S2F18 <A "30">             the last reply's text item must begin so
 ///   await [N]ms S6F11 <L <V> <U4 1001> <V>>   wait for a primary of the equipment
 ///   reply S6F11 S6F12 <B 1>           answer those primaries so from now on
 ///   pause N                           answer whatever comes for N milliseconds
+///   absent S5F1 <V>                   no such primary came (and was not awaited) so far
 ///   echo text
 class ScriptRunner {
   public:
@@ -33,6 +35,7 @@ class ScriptRunner {
 
   private:
     bool Execute(const std::string& verb, const std::string& rest);
+    bool ExpectStart(const std::string& rest);
 
     HostSession& session_;
     std::optional<SecsMessage> last_reply_;
