@@ -81,8 +81,9 @@ bool GEMDB::NoticeExternalChange() {
     return changed;
 }
 
-void GEMDB::Report(std::string_view operation, int number, std::string text) {
+void GEMDB::Report(std::string_view operation, int number, std::string text, bool notify) {
     last_error_ = GEMDBErrorInfo{"GEMDB:" + std::string(operation), number, std::move(text)};
+    if (!notify) return;
     if (auto parent = parent_.lock()) {
         parent->GEMDBError(last_error_.source, last_error_.number, last_error_.text);
     }

@@ -295,7 +295,7 @@ class GEMDB {
     SqliteConnection& Main();
     SqliteConnection& ProgramDb();
     std::shared_ptr<SqliteConnection> OpenConnection(const std::filesystem::path& path);
-    void Report(std::string_view operation, int number, std::string text);
+    void Report(std::string_view operation, int number, std::string text, bool notify = true);
     void RaiseStateChange(std::string_view name, const Variant& value);
     std::string WriteValue(std::string_view table, const RowKey& row, FLDID_VARIABLE field,
                            const Variant& value);
@@ -303,28 +303,32 @@ class GEMDB {
     // The error trap: runs `body`, and turns an exception into a report and `failure`.
     template <typename Result, typename Body>
     Result Trap(std::string_view operation, Result failure, Body&& body) {
-        try {
-            return std::forward<Body>(body)();
-        } catch (const KestException& e) {
-            Report(operation, e.Number(), e.what());
-        } catch (const std::exception& e) {
-            Report(operation, kInternalError, e.what());
-        }
-        return failure;
+        return Catch(operation, std::move(failure), std::forward<Body>(body), true);
     }
 
     // The quiet trap of the comma-separated text operations: a failure raises no error
     // notification (they return what they built so far) but is still kept as `LastError()`.
     template <typename Body>
     void Quietly(std::string_view operation, Body&& body) {
+        Catch(
+            operation, 0,
+            [&] {
+                std::forward<Body>(body)();
+                return 0;
+            },
+            false);
+    }
+
+    template <typename Result, typename Body>
+    Result Catch(std::string_view operation, Result failure, Body&& body, bool notify) {
         try {
-            std::forward<Body>(body)();
+            return std::forward<Body>(body)();
         } catch (const KestException& e) {
-            last_error_ = GEMDBErrorInfo{"GEMDB:" + std::string(operation), e.Number(), e.what()};
+            Report(operation, e.Number(), e.what(), notify);
         } catch (const std::exception& e) {
-            last_error_ =
-                GEMDBErrorInfo{"GEMDB:" + std::string(operation), kInternalError, e.what()};
+            Report(operation, kInternalError, e.what(), notify);
         }
+        return failure;
     }
 
     static constexpr int kInternalError = 51;
