@@ -72,7 +72,6 @@ void Answer(SecsTransaction& trans, SecsItem body) {
 }  // namespace
 
 void ReplyS2F17(GemContext& control, const std::shared_ptr<SecsTransaction>& trans) {
-    if (!trans->ReplyExpected()) return;
     Answer(*trans, build::A(ClockText(control)));
 }
 
