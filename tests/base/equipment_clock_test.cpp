@@ -11,7 +11,6 @@
 namespace kest {
 namespace {
 
-using std::chrono::milliseconds;
 using test::UtcTime;
 
 class EquipmentClockTest : public ::testing::Test {
@@ -58,25 +57,6 @@ TEST_F(EquipmentClockTest, SetsTheBaseThroughItsSetterOrRefuses) {
 
     EquipmentClock refusing(base, nullptr);
     EXPECT_FALSE(refusing.Set({2027, 1, 2, 3, 4, 5}));
-}
-
-TEST_F(EquipmentClockTest, OffsetModeMovesOnlyTheOffsetAndKeepsIt) {
-    EquipmentClock clock(base, nullptr);
-    std::optional<milliseconds> kept;
-    clock.UseOffset(milliseconds(0), [&](milliseconds offset) { kept = offset; });
-    const auto steady = clock.Steady();
-    EXPECT_TRUE(clock.Set({2026, 12, 5, 12, 30, 0}));  // 11:30 UTC
-    EXPECT_EQ(kept, milliseconds(5'400'000));
-    EXPECT_EQ(base->Now(), UtcTime(2026, 12, 5, 10, 0, 0));
-    EXPECT_EQ(clock.Steady(), steady);
-    base->Advance(milliseconds(1500));
-    EXPECT_EQ(clock.Now(), UtcTime(2026, 12, 5, 11, 30, 1, 500));
-
-    EquipmentClock restarted(base, nullptr);
-    restarted.UseOffset(*kept, nullptr);
-    EXPECT_EQ(restarted.Now(), clock.Now());
-    EXPECT_FALSE(restarted.Set({2023, 2, 29, 0, 0, 0}));
-    EXPECT_EQ(restarted.Offset(), *kept);
 }
 
 }  // namespace
