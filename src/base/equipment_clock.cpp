@@ -42,11 +42,11 @@ std::optional<Clock::TimePoint> FromLocal(const LocalTime& time) {
 bool SetSystemTime(Clock::TimePoint t) {
     const auto since = t.time_since_epoch();
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(since);
-    timespec spec{};
-    spec.tv_sec = static_cast<std::time_t>(seconds.count());
-    spec.tv_nsec = static_cast<long>(
+    timespec ts{};
+    ts.tv_sec = static_cast<std::time_t>(seconds.count());
+    ts.tv_nsec = static_cast<long>(
         std::chrono::duration_cast<std::chrono::nanoseconds>(since - seconds).count());
-    return clock_settime(CLOCK_REALTIME, &spec) == 0;
+    return clock_settime(CLOCK_REALTIME, &ts) == 0;
 }
 
 bool EquipmentClock::Set(const LocalTime& to) {
