@@ -187,7 +187,10 @@ INSERT INTO secs_setting (set_field, set_value, set_defaultval) VALUES
     ('EventEnableAll', 'TRUE', 'TRUE'),
     ('AutoPurge', '120', '120'),
     ('S1F11SupportSV', 'FALSE', 'FALSE'),
-    ('AdministratorPassword', 'kestadmin', 'kestadmin');
+    ('AdministratorPassword', 'kestadmin', 'kestadmin'),
+    -- SYSTEM: the host sets the machine's clock; OFFSET: an offset kept below, in milliseconds.
+    ('EquipmentClock', 'SYSTEM', 'SYSTEM'),
+    ('EquipmentClockOffset', '0', '0');
 
 -- One row per primary the equipment sends or answers. Spooled, as a GEM host expects: the
 -- reports the equipment sends on its own (alarms, trace data, event reports, terminal

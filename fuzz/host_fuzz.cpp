@@ -73,6 +73,7 @@ struct Workspace {
         KestServerOptions options;
         options.driver_factory = [d = driver](asio::any_io_executor) { return d; };
         options.run_timers = false;
+        options.offset_clock = true;  // a fuzzed time set must never reach the machine's clock
         options.listener = KestListener{
             .ErrorNotification = [this](const KestError& e) { errors.push_back(e.ErrCode); },
         };

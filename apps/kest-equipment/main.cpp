@@ -33,6 +33,7 @@ struct Options {
     std::string log_level = "info";
     int cycle_ms = 1000;
     int run_for_s = 0;
+    bool offset_clock = false;  // the host's time sets move an offset, not the machine's clock
 };
 
 void ConfigureLink(kest::KestServer& server, const Options& o) {
@@ -133,6 +134,9 @@ int main(int argc, char** argv) {
     app.add_option("--cycle-ms", o.cycle_ms, "Milliseconds between process steps")
         ->capture_default_str();
     app.add_option("--run-for", o.run_for_s, "Stop after this many seconds (0: until signalled)");
+    app.add_flag("--offset-clock", o.offset_clock,
+                 "Keep the equipment time as an offset from the system clock, so the host can "
+                 "set it without the privilege to change the machine's time");
     app.footer("Stops cleanly on Ctrl-C or SIGTERM. The first run creates the data directory.");
     CLI11_PARSE(app, argc, argv);
 
@@ -151,6 +155,7 @@ int main(int argc, char** argv) {
     asio::io_context io;
     kest::KestServerOptions options;
     options.listener = kest::equipment::ConsoleListener(std::cout, level);
+    options.offset_clock = o.offset_clock;
     auto server = kest::KestServer::Create(io.get_executor(), o.data_dir, options);
     if (!server->GEMDB()) return 1;  // the box said why
     ConfigureLink(*server, o);

@@ -3,6 +3,7 @@
 #include <cassert>
 
 #include "base/error.h"
+#include "base/text.h"
 #include "control/control_timers.h"
 #include "control/database_watch.h"
 #include "control/driver_events.h"
@@ -45,7 +46,12 @@ ControlCore::ControlCore(asio::any_io_executor executor, std::filesystem::path a
     : executor_(std::move(executor)),
       app_directory_(std::move(app_directory)),
       options_(std::move(options)),
-      clock_(options_.clock ? options_.clock : SystemClock::Instance()),
+      equipment_clock_(std::make_shared<EquipmentClock>(
+          options_.clock ? options_.clock : SystemClock::Instance(),
+          options_.set_system_time ? options_.set_system_time
+          : options_.clock         ? EquipmentClock::BaseSetter()
+                                   : EquipmentClock::BaseSetter(&SetSystemTime))),
+      clock_(equipment_clock_),
       boxes_(options_.boxes ? options_.boxes : std::make_shared<StderrMessageBoxes>()),
       numbers_(clock_) {}
 
@@ -82,6 +88,7 @@ void ControlCore::CreateOwnedObjects() {
     gemdb_->SetParent(std::weak_ptr<GEMDBEvents>(Self()));
     WatchDatabase();
 
+    LoadClockSetting();
     Variant purge = gemdb_->SettingGetField("AutoPurge", FLDID_SETTING::SET_VALUE);
     if (purge.ToText() != "NULL") log_->SetPurgeDuration(purge.ToInt32());
 
@@ -124,6 +131,15 @@ void ControlCore::CreateOwnedObjects() {
     SetGemVar("SpoolCountTotal", 0);
     SetHeartBeat();
     created_ = true;
+}
+
+void ControlCore::LoadClockSetting() {
+    if (!options_.offset_clock && !EqualsNoCase(Setting("EquipmentClock"), "OFFSET")) return;
+    const Variant kept(Setting("EquipmentClockOffset"));
+    const std::chrono::milliseconds offset(kept.IsNumeric() ? kept.ToInt64() : 0);
+    equipment_clock_->UseOffset(offset, [weak = WeakSelf()](std::chrono::milliseconds moved) {
+        if (auto self = weak.lock()) self->SetSetting("EquipmentClockOffset", moved.count());
+    });
 }
 
 ControlCore::~ControlCore() {

@@ -12,6 +12,7 @@
 #include <asio/any_io_executor.hpp>
 
 #include "base/clock.h"
+#include "base/equipment_clock.h"
 #include "base/variant.h"
 #include "control/kest_server.h"
 #include "control/queue_sender.h"
@@ -109,6 +110,10 @@ class ControlCore final : public GemContext, public GEMDBEvents {
     kest::GEMDB& Db() const override;
     GemStateModel& State() override { return state_; }
     const std::shared_ptr<Clock>& GetClock() const noexcept override { return clock_; }
+    bool SetLocalTime(const LocalTime& time) override { return equipment_clock_->Set(time); }
+    /// Reads the settings "EquipmentClock" ("OFFSET" keeps the time as an offset from the
+    /// system clock) and "EquipmentClockOffset" (milliseconds); done at creation.
+    void LoadClockSetting();
     asio::any_io_executor Executor() const override { return executor_; }
     bool RunsTimers() const noexcept override { return options_.run_timers; }
     MessageBoxSink& Boxes() const noexcept override { return *boxes_; }
@@ -219,7 +224,8 @@ class ControlCore final : public GemContext, public GEMDBEvents {
     asio::any_io_executor executor_;
     std::filesystem::path app_directory_;
     KestServerOptions options_;
-    std::shared_ptr<Clock> clock_;
+    std::shared_ptr<EquipmentClock> equipment_clock_;
+    std::shared_ptr<Clock> clock_;  ///< `equipment_clock_`, injected everywhere time is read
     std::shared_ptr<MessageBoxSink> boxes_;
     Notifier notifier_;
     Subscription initial_subscription_;

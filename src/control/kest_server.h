@@ -34,6 +34,13 @@ class GEMEventReport;
 struct KestServerOptions {
     /// The wall clock (tests pass a ManualClock).
     std::shared_ptr<Clock> clock{};
+    /// Sets the machine's clock when the host sets the time; by default clock_settime when
+    /// `clock` is the machine's clock, and a refusal on an injected clock, so that a control on
+    /// a test's clock never changes the machine's time.
+    std::function<bool(Clock::TimePoint)> set_system_time{};
+    /// Keep the equipment's time as an offset from `clock` whatever the setting
+    /// "EquipmentClock" says.
+    bool offset_clock = false;
     /// Makes the SECS driver; by default our own `VortelTool` on the control's executor.
     std::function<std::shared_ptr<SecsDriver>(asio::any_io_executor)> driver_factory{};
     /// Where message boxes go; by default standard error.

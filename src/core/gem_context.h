@@ -39,6 +39,9 @@ class GemContext : public ErrorReporter, public std::enable_shared_from_this<Gem
     virtual GEMDB& Db() const = 0;
     virtual GemStateModel& State() = 0;
     virtual const std::shared_ptr<Clock>& GetClock() const noexcept = 0;
+    /// Sets the equipment's clock (the machine's, or its offset) to the local time `time`;
+    /// false when refused, the time then unchanged.
+    virtual bool SetLocalTime(const LocalTime& time) = 0;
     virtual asio::any_io_executor Executor() const = 0;
     /// Whether timers run on the executor (tests turn them off and call the ticks).
     virtual bool RunsTimers() const noexcept = 0;
