@@ -50,8 +50,8 @@ std::pair<std::string, std::string> SplitVerb(const std::string& command) {
             std::string(TrimWhitespace(text.substr(space + 1)))};
 }
 
-const std::vector<std::string> kVerbs{"open",  "close", "establish", "send",   "expect",
-                                      "await", "reply", "pause",     "absent", "echo"};
+const std::vector<std::string> kVerbs{"open",  "close",  "establish", "send",  "expect", "starts",
+                                      "await", "absent", "reply",     "pause", "echo"};
 
 }  // namespace
 

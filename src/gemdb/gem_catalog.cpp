@@ -125,7 +125,7 @@ constexpr std::array<Names, 10> kGemEvents{"GemControlStateOFFLINE", "GemControl
                                            "GemSpoolingDeactivated", "GemSpoolTransmitFailure",
                                            "GemLimitZoneTransition", "GemMessageAcknowledge"};
 
-constexpr std::array<Names, 30> kSettings{"GEMDatabase",        "PortOpened",
+constexpr std::array<Names, 32> kSettings{"GEMDatabase",        "PortOpened",
                                           "PortOpenAtStartUp",  "ConnectionPortType",
                                           "BaudRate",           "SerialPort",
                                           "HSMSConnectionType", "LocalIPAddress",
@@ -139,7 +139,8 @@ constexpr std::array<Names, 30> kSettings{"GEMDatabase",        "PortOpened",
                                           "SECSDictionaryFile", "SECSLogFile",
                                           "SECSILogPath",       "AlarmEnableAll",
                                           "EventEnableAll",     "AutoPurge",
-                                          "S1F11SupportSV",     "AdministratorPassword"};
+                                          "S1F11SupportSV",     "AdministratorPassword",
+                                          "EquipmentClock",     "EquipmentClockOffset"};
 
 // Single items, counters and the trigger that the stream 12 reply handlers write.
 constexpr std::array<RequiredRow, 25> kRows{{
