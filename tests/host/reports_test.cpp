@@ -10,8 +10,8 @@ namespace {
 using namespace kest::build;
 
 /// User variables 1001 and 1002, list variable 1003 with child 1004; user events 2001 (linked
-/// to report 3001 of variable 1001) and 2002 (no report, disabled); the default reports linked
-/// to the GEM events.
+/// to report 3001 of variable 1001) and 2002 (no report, disabled); report -1; the default
+/// reports linked to the GEM events.
 class Reports : public HostTest {
   protected:
     void SetUp() override {
@@ -23,6 +23,9 @@ class Reports : public HostTest {
         AddEvent(2002, "Stop", false);
         AddReport(3001, {1001});
         Link(2001, {3001});
+        // Reports may have negative IDs: a U4 beyond the keys must not wrap onto one.
+        h.Sql("INSERT INTO secs_report (rpt_id, rpt_name) VALUES (-1, 'Negative')");
+        h.Db().NoticeExternalChange();
         Forget();
     }
 
@@ -87,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
         // S2F33 define report
         Refused("define_no_body", 33, std::nullopt, "S9F7"),
         Refused("define_root_of_three", 33, L(U4(1), L(), U4(1)), "S9F11"),
-        Refused("define_root_not_list", 33, U4(1), "S9F11"),
+        Refused("define_root_not_list", 33, U4(1, 2), "S9F11"),
         Acked("define_dataid_u2", 33, L(U2(1), L(E(5001, L(U4(1001))))), 2),
         Acked("delete_all_dataid_i4", 33, L(I4(1), L()), 2),
         Acked("define_rptid_i4", 33, L(U4(1), L(L(I4(5001), L(U4(1001))))), 2),
@@ -116,6 +119,7 @@ INSTANTIATE_TEST_SUITE_P(
         Acked("link_same_event_twice", 35, L(U4(1), L(E(2002, L(U4(3001))), E(2002, L(U4(1))))), 3),
         Acked("link_unknown_ceid", 35, L(U4(1), L(E(2002, L(U4(3001))), E(2003, L()))), 4),
         Acked("link_ceid_beyond_keys", 35, L(U4(1), L(E(0x80000000u, L(U4(3001))))), 4),
+        Acked("link_rptid_beyond_keys", 35, L(U4(1), L(E(2002, L(U4(0xFFFFFFFFu))))), 5),
         Acked("link_unknown_rptid", 35, L(U4(1), L(E(2002, L(U4(3001), U4(3002))))), 5),
         // S2F37 enable/disable event report
         Refused("enable_root_of_three", 37, L(Boolean({true}), L(), L()), "S9F11"),
