@@ -108,6 +108,17 @@ void BM_LinkReports(benchmark::State& state) {
 }
 BENCHMARK(BM_LinkReports)->Unit(benchmark::kMillisecond);
 
+// Whether S6F11 {DATAID, CEID, L {L {RPTID, L {V}}}} carries `count` reports of `count` values.
+bool HasReports(const SecsMessage& report, std::size_t count) {
+    if (report.BodyCount() != 1 || report.Item(1).Count() != 3) return false;
+    const SecsItem& reports = report.Item(1).Item(3);
+    if (!reports.IsList() || reports.Count() != count) return false;
+    for (const SecsItem& entry : reports) {
+        if (!entry.IsList() || entry.Count() != 2 || entry.Item(2).Count() != count) return false;
+    }
+    return true;
+}
+
 // One event report of 10 reports of 10 variables, sent and answered by the host.
 void BM_EventReport(benchmark::State& state) {
     auto h = MakeControl();
@@ -117,6 +128,12 @@ void BM_EventReport(benchmark::State& state) {
         rptids.AddItem(U4(kFirstRptid + r));
     Send(state, *h, SecsMessage(2, 35, true, L(U4(1), L(L(U4(kFirstCeid), std::move(rptids))))));
     const std::string name = "E" + std::to_string(kFirstCeid);
+    // Once untimed: the report must carry 10 reports of 10 values.
+    h->core->ReportEvent(name);
+    if (h->driver->sent.empty() || !HasReports(h->driver->sent.back()->Primary(), 10)) {
+        state.SkipWithError("the event report does not carry 10 reports of 10 values");
+    }
+    h->driver->sent.clear();
     for (auto _ : state) {
         if (!h->core->ReportEvent(name) || h->driver->sent.empty()) {
             state.SkipWithError("no event report sent");
