@@ -1,8 +1,8 @@
 // Feeds arbitrary host primaries through the control's dispatcher and handlers, in every
 // communication and control state. Malformed messages must be answered (stream 9, the abort
 // reply) or refused by state, never found out by an exception: any error other than the
-// dispatcher's state refusal (6001) and the send routine's (4019 to 4021) aborts, as does a
-// reply that does not belong to the primary.
+// dispatcher's state refusal (6001), the send routine's (4019 to 4021) and a reserved report ID
+// (5008) aborts, as does a reply that does not belong to the primary.
 //
 // Input: byte 0 stream (7 bits), byte 1 function, byte 2 flags (bit 0 W-bit, bits 1-3 control
 // state 1 to 5, bit 4 not communicating, bit 5 foreign device ID), then the SECS-II body.
@@ -114,8 +114,10 @@ void Require(bool condition) {
     if (!condition) std::abort();
 }
 
+// Besides the state refusals: the database refusing a host-defined report whose ID is reserved
+// for the default reports (5008), which the host learns as DRACK 1.
 bool ExpectedError(int code) {
-    return code == 6001 || code == 4019 || code == 4020 || code == 4021;
+    return code == 6001 || code == 4019 || code == 4020 || code == 4021 || code == 5008;
 }
 
 }  // namespace

@@ -210,6 +210,25 @@ class GEMDB {
     /// Appends the default event links to the event links.
     bool EvtRptCopyDefault();
 
+    /// Groups the writes made while it lives into one transaction on the `DBFile` connection,
+    /// committed when it ends, so a host message that writes thousands of rows pays for one
+    /// commit. Each write still succeeds or fails on its own, and what was written before a
+    /// failed write is committed all the same. A group made while a transaction is open (another
+    /// group, for one) adds nothing. A group that cannot begin is reported as
+    /// "GEMDB:WriteGroup" and the writes commit one by one; one that cannot commit is reported
+    /// and rolled back.
+    class WriteGroup {
+      public:
+        explicit WriteGroup(GEMDB& db);
+        ~WriteGroup();
+        WriteGroup(const WriteGroup&) = delete;
+        WriteGroup& operator=(const WriteGroup&) = delete;
+
+      private:
+        GEMDB& db_;
+        bool open_ = false;
+    };
+
     // --- Limits (limit_definition) -----------------------------------------------------------
 
     /// Adds a limit row.

@@ -408,6 +408,10 @@ int SqliteConnection::Changes() const noexcept {
     return sqlite3_changes(db_);
 }
 
+bool SqliteConnection::InTransaction() const noexcept {
+    return sqlite3_get_autocommit(db_) == 0;
+}
+
 SqliteTransaction::SqliteTransaction(SqliteConnection& connection) : connection_(connection) {
     connection_.Prepare("BEGIN IMMEDIATE").Run();
 }

@@ -88,6 +88,8 @@ class SqliteConnection {
     void ExecuteScript(const std::string& sql);
     /// Rows changed by the last INSERT, UPDATE or DELETE.
     int Changes() const noexcept;
+    /// True while a transaction is open on this connection.
+    bool InTransaction() const noexcept;
     /// Number of statements compiled and kept for reuse.
     std::size_t CachedStatementCount() const noexcept { return cache_.size(); }
 

@@ -53,6 +53,25 @@ TEST_F(Links, RemovingAPairLinkedTwiceTakesOneRowPerCall) {
     EXPECT_TRUE(NoErrors());
 }
 
+TEST_F(Links, AWriteGroupCommitsOnceAtItsEndKeepingWritesBeforeAFailedOne) {
+    GEMDB other(dir.Path());  // sees only what was committed
+    KestRecReport reserved;
+    reserved.SetID(50);  // IDs up to 100 are the default reports'
+    {
+        GEMDB::WriteGroup group(*db);
+        ASSERT_TRUE(db->EvtRptAddVariable(1001, 5, 1));
+        EXPECT_FALSE(db->ReportAddRecord(reserved));
+        {
+            GEMDB::WriteGroup inner(*db);
+            ASSERT_TRUE(db->EvtRptAddVariable(1001, 6, 2));
+        }
+        EXPECT_EQ(db->EvtRptGetVarList(1001), (Ids{5, 6}));
+        EXPECT_EQ(other.EvtRptGetVarList(1001), Ids{});
+    }
+    EXPECT_EQ(other.EvtRptGetVarList(1001), (Ids{5, 6}));
+    ExpectOnlyError(5008);
+}
+
 TEST_F(Links, DeleteAllKeepsDefaultReportsAndTheirVariables) {
     KestRecReport host_report;
     host_report.SetID(1001);
