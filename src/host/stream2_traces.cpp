@@ -131,12 +131,9 @@ std::uint8_t Apply(GemContext& control, const Request& request) {
     for (std::uint32_t svid : request.svids) {
         if (!Sampleable(control, svid)) return 1;
     }
-    const bool running = std::any_of(control.TraceList().begin(), control.TraceList().end(),
-                                     [&](const KestRecTrace& t) { return t.TRID == trid; });
-    if (!running && control.TraceList().size() >= kTraceElements) return 2;
-    StopTrace(control, trid);  // a repeated TRID starts over
+    StopTrace(control, trid);  // a repeated TRID starts over, in the element it frees
     const int index = FreeElement(control);
-    if (index == 0) return 2;
+    if (index == 0) return 2;  // four other traces own the elements
 
     KestRecTrace trace;
     trace.TRID = trid;
