@@ -1,10 +1,12 @@
 // Collection events the control reports by name, and the trace timer's tick.
 #include <algorithm>
+#include <utility>
 
 #include "control/control_core.h"
 #include "services/builders_stream6.h"
 #include "services/gem_alarm.h"
 #include "services/gem_event_report.h"
+#include "services/value_rules.h"
 
 namespace kest {
 
@@ -32,18 +34,23 @@ void ControlCore::TraceTick(int index) {
         if (it == traces_.end()) return;
         if (--it->Countdown > 0) return;
         it->Countdown = it->Period;
-        it->SMPLN += it->REPGSZ < 2 ? 1 : it->REPGSZ;
-        if (!SECSTrans_S6F1(*this, *it)) {
+        for (std::int32_t svid : it->SVIDs)
+            it->Samples.AddItem(VariableValueItem(*this, svid));
+        ++it->SMPLN;
+        ++it->Pending;
+        const std::int32_t trid = it->TRID;
+        const std::int32_t smpln = it->SMPLN;
+        const bool last = smpln >= it->TOTSMP;
+        if (it->Pending < it->REPGSZ && !last) return;
+        it->Pending = 0;
+        if (!SECSTrans_S6F1(*this, *it, std::exchange(it->Samples, SecsItem()))) {
             TriggerError(source, 6002, "SECS [S6F1] message send failed.", __LINE__);
         }
-        std::int32_t trid = it->TRID;
-        std::int32_t smpln = it->SMPLN;
-        std::int32_t totsmp = it->TOTSMP;
         KestEvent sent("GEMTrace", "TraceSend");
         sent.AddOutput("TRID", trid);
         sent.AddOutput("SMPLN", smpln);
         FireEvent(sent);
-        if (smpln < totsmp) return;
+        if (!last) return;
         if (TraceTimerElement* element = TraceTime(index)) *element = TraceTimerElement{};
         ApplyTraceTimer(index);
         std::erase_if(traces_, [&](const KestRecTrace& t) { return t.TRID == trid; });

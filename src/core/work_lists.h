@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "notify/notifications.h"
+#include "secs/item.h"
 
 namespace kest {
 
@@ -36,16 +37,19 @@ struct clsExpectRecipe {
     std::int32_t Countdown = 0;
 };
 
-/// One running trace (set up by S2F23) and its sampling state.
+/// One running trace (set up by S2F23) and its sampling state: a sample every period, a report
+/// every REPGSZ samples and one for the samples left when TOTSMP is reached.
 struct KestRecTrace {
     std::int32_t TRID = 0;
-    std::int32_t Period = 0;  ///< seconds between reports (from DSPER)
+    std::int32_t Period = 0;  ///< seconds between samples (from DSPER)
     std::int32_t TOTSMP = 0;
     std::int32_t REPGSZ = 1;
     std::vector<std::int32_t> SVIDs;  ///< in request order
-    std::int32_t SMPLN = 0;           ///< samples reported so far
+    std::int32_t SMPLN = 0;           ///< samples taken so far
     int TimerIndex = 0;               ///< the trace timer element it owns (1 to 4)
-    std::int32_t Countdown = 0;       ///< seconds to the next report
+    std::int32_t Countdown = 0;       ///< seconds to the next sample
+    SecsItem Samples;                 ///< the values of the samples not reported yet, in order
+    std::int32_t Pending = 0;         ///< how many samples `Samples` holds
 };
 
 /// An element of the trace timer array: an interval in milliseconds and whether it runs.

@@ -13,6 +13,7 @@
 #include "host/stream2_limits.h"
 #include "host/stream2_reports.h"
 #include "host/stream2_spool_reset.h"
+#include "host/stream2_traces.h"
 #include "host/stream5_alarms.h"
 #include "host/stream6_handlers.h"
 #include "secs/message.h"
@@ -27,7 +28,7 @@ constexpr std::array<HostRoute, 39> kPrimaryRoutes{{
     {1, 1, &ReplyS1F1},   {1, 3, &ReplyS1F3},   {1, 11, &ReplyS1F11}, {1, 13, &ReplyS1F13},
     {1, 15, &ReplyS1F15}, {1, 17, &ReplyS1F17}, {1, 21, &ReplyS1F21}, {1, 23, &ReplyS1F23},
     {2, 13, &ReplyS2F13}, {2, 15, &ReplyS2F15}, {2, 17, &ReplyS2F17}, {2, 21, &ReplyS2F21},
-    {2, 23, nullptr},     {2, 25, &ReplyS2F25}, {2, 29, &ReplyS2F29}, {2, 31, &ReplyS2F31},
+    {2, 23, &ReplyS2F23}, {2, 25, &ReplyS2F25}, {2, 29, &ReplyS2F29}, {2, 31, &ReplyS2F31},
     {2, 33, &ReplyS2F33}, {2, 35, &ReplyS2F35}, {2, 37, &ReplyS2F37}, {2, 39, &ReplyS2F39},
     {2, 41, &ReplyS2F41}, {2, 43, &ReplyS2F43}, {2, 45, &ReplyS2F45}, {2, 47, &ReplyS2F47},
     {2, 49, &ReplyS2F49}, {5, 3, &ReplyS5F3},   {5, 5, &ReplyS5F5},   {5, 7, &ReplyS5F7},

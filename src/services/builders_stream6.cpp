@@ -36,21 +36,15 @@ bool SECSTrans_S6F11(GemContext& control, const GEMEventReport& service, std::in
     });
 }
 
-bool SECSTrans_S6F1(GemContext& control, const KestRecTrace& trace) {
+bool SECSTrans_S6F1(GemContext& control, const KestRecTrace& trace, SecsItem samples) {
     return RunTrapped(&control, "modSECS:SECSTrans_S6F1", [&] {
         auto trans = control.VortelToolOCX().CreateTransaction("S6F1");
         trans->SetReplyExpected(WBitFrom(control, "WBITS6"));
-        SecsItem values;
-        for (std::int32_t group = 0; group < std::max(trace.REPGSZ, 1); ++group) {
-            for (std::int32_t svid : trace.SVIDs) {
-                values.AddItem(VariableValueItem(control, svid));
-            }
-        }
         std::string stime = FormatLocal(control.GetClock()->Now(), "yyyymmddhhnnss00");
         SecsItem& root = trans->Primary().RootItem();
         root.Clear();
-        root.AddItem(build::L(build::U4(trace.TRID), build::U4(trace.SMPLN), build::A(stime),
-                              std::move(values)));
+        root.AddItem(build::L(build::U4(static_cast<std::uint32_t>(trace.TRID)),
+                              build::U4(trace.SMPLN), build::A(stime), std::move(samples)));
         return control.SendSECSTrans(trans, "NULL");
     });
 }

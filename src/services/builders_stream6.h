@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "secs/item.h"
+
 namespace kest {
 
 class GemContext;
@@ -16,8 +18,8 @@ bool WBitFrom(GemContext& control, const char* name);
 /// `SendSECSTrans` with the event's name. Returns whether it was handed over.
 bool SECSTrans_S6F11(GemContext& control, const GEMEventReport& service, std::int32_t tid);
 
-/// Builds and sends the S6F1 trace data of `trace`: TRID, SMPLN, STIME (16 characters) and the
-/// values of its variables repeated REPGSZ times. Returns whether it was handed over.
-bool SECSTrans_S6F1(GemContext& control, const KestRecTrace& trace);
+/// Builds and sends the S6F1 trace data of `trace`: TRID, SMPLN, STIME (16 characters) and
+/// `samples`, the values of the samples it reports. Returns whether it was handed over.
+bool SECSTrans_S6F1(GemContext& control, const KestRecTrace& trace, SecsItem samples);
 
 }  // namespace kest
