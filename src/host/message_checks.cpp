@@ -2,6 +2,7 @@
 
 #include "driver/secs_transaction.h"
 #include "host/stream9_senders.h"
+#include "secs/build.h"
 
 namespace kest {
 
@@ -11,15 +12,27 @@ bool RequireBodyCount(GemContext& control, const SecsTransaction& trans, std::si
     return false;
 }
 
+std::optional<std::uint32_t> ReadU4Id(const SecsItem& item) {
+    if (item.Format() != enmItemFormat::FormatU4 || item.Count() != 1) return std::nullopt;
+    return static_cast<std::uint32_t>(item.Value().ToUInt64());
+}
+
 std::optional<std::vector<std::uint32_t>> ReadU4Ids(const SecsItem& list) {
     if (!list.IsList()) return std::nullopt;
     std::vector<std::uint32_t> ids;
     ids.reserve(list.Count());
     for (const SecsItem& item : list) {
-        if (item.Format() != enmItemFormat::FormatU4 || item.Count() != 1) return std::nullopt;
-        ids.push_back(static_cast<std::uint32_t>(item.Value().ToUInt64()));
+        const std::optional<std::uint32_t> id = ReadU4Id(item);
+        if (!id) return std::nullopt;
+        ids.push_back(*id);
     }
     return ids;
+}
+
+void AnswerAck(SecsTransaction& trans, std::uint8_t code) {
+    if (!trans.ReplyExpected()) return;
+    SetReplyBody(trans, build::B({code}));
+    trans.Reply();
 }
 
 void SetReplyBody(SecsTransaction& trans, SecsItem body) {

@@ -16,10 +16,16 @@ class SecsTransaction;
 /// message, 1 for one with a body); otherwise sends S9F7 about it and returns false.
 bool RequireBodyCount(GemContext& control, const SecsTransaction& trans, std::size_t expected);
 
+/// The value of `item` when it is a U4 item of exactly one value.
+std::optional<std::uint32_t> ReadU4Id(const SecsItem& item);
+
 /// The values of `list` when it is a list whose every element is a U4 item holding exactly one
 /// value (an SVID list, for example); nothing when it is malformed. Reads no position it has not
 /// checked.
 std::optional<std::vector<std::uint32_t>> ReadU4Ids(const SecsItem& list);
+
+/// Replies the one-byte acknowledge `code` (format B) when the host waits for a reply.
+void AnswerAck(SecsTransaction& trans, std::uint8_t code);
 
 /// Replaces whatever the dictionary prepared as the body of the reply to `trans` with `body`.
 void SetReplyBody(SecsTransaction& trans, SecsItem body);

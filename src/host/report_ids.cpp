@@ -20,11 +20,6 @@ const SecsItem* ReadPairBody(GemContext& control, const SecsTransaction& trans) 
     return &body;
 }
 
-std::optional<std::uint32_t> ReadU4Id(const SecsItem& item) {
-    if (item.Format() != enmItemFormat::FormatU4 || item.Count() != 1) return std::nullopt;
-    return static_cast<std::uint32_t>(item.Value().ToUInt64());
-}
-
 std::optional<std::int32_t> TableKey(std::uint32_t id) {
     if (id > static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max())) return {};
     return static_cast<std::int32_t>(id);
@@ -42,12 +37,6 @@ std::optional<bool> FindEventTable(GEMDB& db, std::uint32_t ceid) {
 bool ReportExists(GEMDB& db, std::uint32_t rptid) {
     const std::optional<std::int32_t> key = TableKey(rptid);
     return key && db.ReportGetRecord(Variant(*key)).has_value();
-}
-
-void AnswerAck(SecsTransaction& trans, std::uint8_t code) {
-    if (!trans.ReplyExpected()) return;
-    SetReplyBody(trans, build::B({code}));
-    trans.Reply();
 }
 
 }  // namespace kest

@@ -18,9 +18,6 @@ class SecsTransaction;
 /// or S9F11 (another shape) and returns null.
 const SecsItem* ReadPairBody(GemContext& control, const SecsTransaction& trans);
 
-/// The value of `item` when it is a U4 item of exactly one value.
-std::optional<std::uint32_t> ReadU4Id(const SecsItem& item);
-
 /// `id` as a database key, or nothing when it is beyond the tables' 32-bit keys.
 std::optional<std::int32_t> TableKey(std::uint32_t id);
 
@@ -30,8 +27,5 @@ std::optional<bool> FindEventTable(GEMDB& db, std::uint32_t ceid);
 
 /// Whether report `rptid` is defined.
 bool ReportExists(GEMDB& db, std::uint32_t rptid);
-
-/// Replies the one-byte acknowledge `code` when the host waits for a reply.
-void AnswerAck(SecsTransaction& trans, std::uint8_t code);
 
 }  // namespace kest

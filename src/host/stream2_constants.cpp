@@ -115,10 +115,9 @@ Checked CheckPairs(GEMDB& db, const SecsItem& body) {
         if (!pair.IsList() || pair.Count() != 2) return {{}, "S9F11", {}};
         const SecsItem& ecid = pair.Item(1);
         const SecsItem& ecv = pair.Item(2);
-        if (ecid.IsList() || ecid.Format() != enmItemFormat::FormatU4 || ecid.Count() != 1) {
-            return {{}, "S9F7", {}};
-        }
-        std::optional<FoundVariable> constant = FindConstant(db, ecid.Value().ToUInt64());
+        const std::optional<std::uint32_t> id = ReadU4Id(ecid);
+        if (!id) return {{}, "S9F7", {}};
+        std::optional<FoundVariable> constant = FindConstant(db, *id);
         if (!constant) return {{}, nullptr, 1};
         if (ecv.Format() != FormatOf(constant->record)) return {{}, "S9F7", {}};
         std::string value = ecv.IsList() ? std::string() : ecv.ToText();
@@ -151,12 +150,6 @@ bool WriteValues(GEMDB& db, const std::vector<Change>& changes, KestEvent& event
     return true;
 }
 
-void Answer(SecsTransaction& trans, std::uint8_t eac) {
-    if (!trans.ReplyExpected()) return;
-    SetReplyBody(trans, build::B({eac}));
-    trans.Reply();
-}
-
 }  // namespace
 
 void ReplyS2F13(GemContext& control, const std::shared_ptr<SecsTransaction>& trans) {
@@ -180,12 +173,12 @@ void ReplyS2F15(GemContext& control, const std::shared_ptr<SecsTransaction>& tra
         return;
     }
     if (checked.eac) {
-        Answer(*trans, *checked.eac);
+        AnswerAck(*trans, *checked.eac);
         return;
     }
     RecordRequest(db, checked.changes);
     KestEvent event("GEMConstant", "ConstantChanged");
-    Answer(*trans, WriteValues(db, checked.changes, event) ? 0 : 2);
+    AnswerAck(*trans, WriteValues(db, checked.changes, event) ? 0 : 2);
     control.FireEvent(event);
 }
 

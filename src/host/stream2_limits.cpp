@@ -49,17 +49,13 @@ bool IsUnsignedOrB(enmItemFormat f) {
            f == enmItemFormat::FormatU8;
 }
 
-bool IsU4(const SecsItem& item) {
-    return item.Format() == enmItemFormat::FormatU4 && item.Count() == 1;
-}
-
 // The shape of L,n {L,2 {VID, L,m {L,2 {LIMITID, L,2 {UPPERDB, LOWERDB} or L,0}}}}; nothing
 // when it is malformed (S9F7).
 std::optional<std::vector<VariableEntry>> ReadShape(const SecsItem& list) {
     if (!list.IsList()) return std::nullopt;
     std::vector<VariableEntry> entries;
     for (const SecsItem& variable : list) {
-        if (!variable.IsList() || variable.Count() != 2 || !IsU4(variable.Item(1)) ||
+        if (!variable.IsList() || variable.Count() != 2 || !ReadU4Id(variable.Item(1)) ||
             !variable.Item(2).IsList()) {
             return std::nullopt;
         }
@@ -183,7 +179,7 @@ void ReplyS2F45(GemContext& control, const std::shared_ptr<SecsTransaction>& tra
         return;
     }
     const std::optional<std::vector<VariableEntry>> entries = ReadShape(body.Item(2));
-    if (!IsU4(body.Item(1)) || !entries) {
+    if (!ReadU4Id(body.Item(1)) || !entries) {
         SendS9F7(control, *trans);
         return;
     }

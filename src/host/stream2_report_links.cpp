@@ -6,6 +6,7 @@
 #include "core/gem_context.h"
 #include "driver/secs_transaction.h"
 #include "gemdb/gemdb.h"
+#include "host/message_checks.h"
 #include "host/report_ids.h"
 #include "host/stream2_reports.h"
 

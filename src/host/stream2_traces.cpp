@@ -20,11 +20,6 @@ namespace {
 
 constexpr int kTraceElements = 4;
 
-std::optional<std::uint32_t> ReadU4(const SecsItem& item) {
-    if (item.Format() != enmItemFormat::FormatU4 || item.Count() != 1) return std::nullopt;
-    return static_cast<std::uint32_t>(item.Value().ToUInt64());
-}
-
 // Two digits of `text` from `at` as a number no greater than `max`.
 std::optional<std::int32_t> Part(std::string_view text, std::size_t at, std::int32_t max) {
     const char tens = text[at];
@@ -63,10 +58,10 @@ std::optional<Request> ReadRequest(GemContext& control, const SecsTransaction& t
         SendS9F11(control, trans);
         return std::nullopt;
     }
-    auto trid = ReadU4(root.Item(1));
+    auto trid = ReadU4Id(root.Item(1));
     const SecsItem& dsper = root.Item(2);
-    auto totsmp = ReadU4(root.Item(3));
-    auto repgsz = ReadU4(root.Item(4));
+    auto totsmp = ReadU4Id(root.Item(3));
+    auto repgsz = ReadU4Id(root.Item(4));
     auto svids = ReadU4Ids(root.Item(5));
     if (!trid || dsper.Format() != enmItemFormat::FormatAscii || dsper.Text().size() != 6 ||
         !totsmp || !repgsz || !svids) {
@@ -102,12 +97,6 @@ int FreeElement(GemContext& control) {
         if (element != nullptr && !element->Enabled) return index;
     }
     return 0;
-}
-
-void Answer(SecsTransaction& trans, std::uint8_t tiaack) {
-    if (!trans.ReplyExpected()) return;
-    SetReplyBody(trans, build::B({tiaack}));
-    trans.Reply();
 }
 
 void Raise(GemContext& control, const char* name, std::int32_t trid) {
@@ -158,7 +147,7 @@ void ReplyS2F23(GemContext& control, const std::shared_ptr<SecsTransaction>& tra
     auto request = ReadRequest(control, *trans);
     if (!request) return;
     const std::uint8_t tiaack = Apply(control, *request);
-    Answer(*trans, tiaack);
+    AnswerAck(*trans, tiaack);
     if (tiaack != 0) return;
     Raise(control, request->totsmp == 0 ? "TraceEnd" : "TraceStart",
           static_cast<std::int32_t>(request->trid));
