@@ -29,10 +29,14 @@ std::optional<std::vector<std::uint32_t>> ReadU4Ids(const SecsItem& list) {
     return ids;
 }
 
-void AnswerAck(SecsTransaction& trans, std::uint8_t code) {
+void AnswerWith(SecsTransaction& trans, SecsItem body) {
     if (!trans.ReplyExpected()) return;
-    SetReplyBody(trans, build::B({code}));
+    SetReplyBody(trans, std::move(body));
     trans.Reply();
+}
+
+void AnswerAck(SecsTransaction& trans, std::uint8_t code) {
+    AnswerWith(trans, build::B({code}));
 }
 
 void SetReplyBody(SecsTransaction& trans, SecsItem body) {

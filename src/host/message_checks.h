@@ -24,6 +24,9 @@ std::optional<std::uint32_t> ReadU4Id(const SecsItem& item);
 /// checked.
 std::optional<std::vector<std::uint32_t>> ReadU4Ids(const SecsItem& list);
 
+/// Replies with `body` as the whole reply body when the host waits for a reply.
+void AnswerWith(SecsTransaction& trans, SecsItem body);
+
 /// Replies the one-byte acknowledge `code` (format B) when the host waits for a reply.
 void AnswerAck(SecsTransaction& trans, std::uint8_t code);
 

@@ -27,11 +27,6 @@ std::optional<std::vector<std::uint32_t>> ReadIds(GemContext& control,
     return ids;
 }
 
-void Answer(SecsTransaction& trans, SecsItem body) {
-    SetReplyBody(trans, std::move(body));
-    trans.Reply();
-}
-
 SecsItem DataVariableEntry(std::uint32_t vid, const KestRecVariable* record) {
     if (record == nullptr) return build::L(build::U4(vid), build::A(), build::A());
     const std::string& unit = record->Unit();
@@ -85,7 +80,7 @@ void ReplyS1F21(GemContext& control, const std::shared_ptr<SecsTransaction>& tra
         const bool data = found && found->record.VarType() == kDataVariable;
         names.AddItem(DataVariableEntry(vid, data ? &found->record : nullptr));
     }
-    Answer(*trans, std::move(names));
+    AnswerWith(*trans, std::move(names));
 }
 
 void ReplyS1F23(GemContext& control, const std::shared_ptr<SecsTransaction>& trans) {
@@ -102,7 +97,7 @@ void ReplyS1F23(GemContext& control, const std::shared_ptr<SecsTransaction>& tra
     events.ReserveChildren(ceids->size());
     for (std::uint32_t ceid : *ceids)
         events.AddItem(EventEntry(db, ceid));
-    Answer(*trans, std::move(events));
+    AnswerWith(*trans, std::move(events));
 }
 
 }  // namespace kest

@@ -21,11 +21,6 @@ SecsItem ModelAndRevision(GemContext& control) {
                     ItemFromText(enmItemFormat::FormatAscii, control.GemVar("SoftwareRevision")));
 }
 
-void Answer(SecsTransaction& trans, SecsItem body) {
-    SetReplyBody(trans, std::move(body));
-    trans.Reply();
-}
-
 // ONLACK: 0 accepted (from host off-line), 1 not allowed, 2 already on-line.
 std::uint8_t OnlineAcknowledge(GemStateModel& state) {
     if (state.Online()) return 2;
@@ -37,7 +32,7 @@ std::uint8_t OnlineAcknowledge(GemStateModel& state) {
 
 void ReplyS1F1(GemContext& control, const std::shared_ptr<SecsTransaction>& trans) {
     if (!RequireBodyCount(control, *trans, 0)) return;
-    if (trans->ReplyExpected()) Answer(*trans, ModelAndRevision(control));
+    AnswerWith(*trans, ModelAndRevision(control));
     control.FireEvent(KestEvent("GEMEstabComm", "CommEstablished"));
 }
 
@@ -53,13 +48,13 @@ void ReplyS1F13(GemContext& control, const std::shared_ptr<SecsTransaction>& tra
         SendS9F11(control, *trans);
         return;
     }
-    if (trans->ReplyExpected()) Answer(*trans, build::L(build::B({0}), ModelAndRevision(control)));
+    AnswerWith(*trans, build::L(build::B({0}), ModelAndRevision(control)));
     control.FireEvent(KestEvent("GEMEstabComm", "CommEstablished"));
 }
 
 void ReplyS1F15(GemContext& control, const std::shared_ptr<SecsTransaction>& trans) {
     if (!RequireBodyCount(control, *trans, 0)) return;
-    if (trans->ReplyExpected()) Answer(*trans, build::B({0}));
+    AnswerWith(*trans, build::B({0}));
     if (control.State().Control() != GEM_CONTROLSTATE::HOST_OFFLINE) {
         control.FireEvent(KestEvent("GEMControl", "RequestOffline"));
     }
@@ -68,7 +63,7 @@ void ReplyS1F15(GemContext& control, const std::shared_ptr<SecsTransaction>& tra
 void ReplyS1F17(GemContext& control, const std::shared_ptr<SecsTransaction>& trans) {
     if (!RequireBodyCount(control, *trans, 0)) return;
     const std::uint8_t onlack = OnlineAcknowledge(control.State());
-    if (trans->ReplyExpected()) Answer(*trans, build::B({onlack}));
+    AnswerWith(*trans, build::B({onlack}));
     if (onlack == 0) control.FireEvent(KestEvent("GEMControl", "RequestOnline"));
 }
 

@@ -63,23 +63,17 @@ std::optional<LocalTime> ReadTime(std::string_view text) {
     return t;
 }
 
-void Answer(SecsTransaction& trans, SecsItem body) {
-    if (!trans.ReplyExpected()) return;
-    SetReplyBody(trans, std::move(body));
-    trans.Reply();
-}
-
 }  // namespace
 
 void ReplyS2F17(GemContext& control, const std::shared_ptr<SecsTransaction>& trans) {
-    Answer(*trans, build::A(ClockText(control)));
+    AnswerWith(*trans, build::A(ClockText(control)));
 }
 
 void ReplyS2F25(GemContext&, const std::shared_ptr<SecsTransaction>& trans) {
     const SecsItem& root = trans->Primary().RootItem();
     SecsItem abs(enmItemFormat::FormatBinary);
     if (root.BodyCount() > 0) abs.SetData(root.Item(1).Data());
-    Answer(*trans, std::move(abs));
+    AnswerWith(*trans, std::move(abs));
 }
 
 void ReplyS2F31(GemContext& control, const std::shared_ptr<SecsTransaction>& trans) {
@@ -103,7 +97,7 @@ void ReplyS2F31(GemContext& control, const std::shared_ptr<SecsTransaction>& tra
         return;
     }
     const std::uint8_t tiack = control.SetLocalTime(*time) ? 0 : 1;
-    Answer(*trans, build::B({tiack}));
+    AnswerWith(*trans, build::B({tiack}));
 }
 
 }  // namespace kest

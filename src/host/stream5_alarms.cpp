@@ -17,12 +17,6 @@ namespace {
 
 constexpr std::uint8_t kEnabledBit = 0x80;
 
-void Answer(SecsTransaction& trans, SecsItem body) {
-    if (!trans.ReplyExpected()) return;
-    SetReplyBody(trans, std::move(body));
-    trans.Reply();
-}
-
 // {ALCD, ALID, ALTX} of each alarm in `ids` that has a row, in that order.
 SecsItem AlarmList(GEMDB& db, const std::vector<std::int32_t>& ids) {
     SecsItem list;
@@ -85,7 +79,7 @@ void ReplyS5F3(GemContext& control, const std::shared_ptr<SecsTransaction>& tran
         done = db.AlarmSetField(Variant(static_cast<std::int64_t>(id)), FLDID_ALARM::ALM_ENABLE,
                                 Variant(enable));
     }
-    Answer(*trans, build::B({static_cast<std::uint8_t>(done ? 0 : 1)}));
+    AnswerWith(*trans, build::B({static_cast<std::uint8_t>(done ? 0 : 1)}));
     if (done) control.FireEvent(KestEvent("GEMAlarm", "AlarmEnableChanged"));
 }
 
@@ -97,13 +91,13 @@ void ReplyS5F5(GemContext& control, const std::shared_ptr<SecsTransaction>& tran
         return;
     }
     GEMDB& db = control.Db();
-    Answer(*trans, AlarmList(db, RequestedAlarms(db, alid)));
+    AnswerWith(*trans, AlarmList(db, RequestedAlarms(db, alid)));
 }
 
 void ReplyS5F7(GemContext& control, const std::shared_ptr<SecsTransaction>& trans) {
     if (!RequireBodyCount(control, *trans, 0)) return;
     GEMDB& db = control.Db();
-    Answer(*trans, AlarmList(db, db.AlarmGetEnabled(true)));
+    AnswerWith(*trans, AlarmList(db, db.AlarmGetEnabled(true)));
 }
 
 }  // namespace kest

@@ -27,12 +27,6 @@ SecsItem ReportValues(GemContext& control, std::int32_t rptid) {
     return values;
 }
 
-void Answer(const std::shared_ptr<SecsTransaction>& trans, SecsItem body) {
-    if (!trans->ReplyExpected()) return;
-    SetReplyBody(*trans, std::move(body));
-    trans->Reply();
-}
-
 void EndSpooling(GemContext& control) {
     GemStateModel& state = control.State();
     state.SetSpoolUnload(GEM_SPOOLSTATE::SPOOL_NO_OUTPUT);
@@ -81,7 +75,7 @@ void ReplyS6F15(GemContext& control, const std::shared_ptr<SecsTransaction>& tra
     for (std::int32_t rptid : control.Db().EvtRptGetReportList(static_cast<std::int32_t>(*ceid))) {
         reports.AddItem(build::L(build::U4(rptid), ReportValues(control, rptid)));
     }
-    Answer(trans, build::L(build::U4(1), build::U4(*ceid), std::move(reports)));
+    AnswerWith(*trans, build::L(build::U4(1), build::U4(*ceid), std::move(reports)));
 }
 
 void ReplyS6F19(GemContext& control, const std::shared_ptr<SecsTransaction>& trans) {
@@ -91,7 +85,7 @@ void ReplyS6F19(GemContext& control, const std::shared_ptr<SecsTransaction>& tra
         SendS9F7(control, *trans);
         return;
     }
-    Answer(trans, ReportValues(control, static_cast<std::int32_t>(*rptid)));
+    AnswerWith(*trans, ReportValues(control, static_cast<std::int32_t>(*rptid)));
 }
 
 void ReplyS6F23(GemContext& control, const std::shared_ptr<SecsTransaction>& trans) {
@@ -101,7 +95,7 @@ void ReplyS6F23(GemContext& control, const std::shared_ptr<SecsTransaction>& tra
         SendS9F7(control, *trans);
         return;
     }
-    auto rsda = [&](std::uint8_t code) { Answer(trans, build::B({code})); };
+    auto rsda = [&](std::uint8_t code) { AnswerAck(*trans, code); };
     if (*rsdc != 0 && *rsdc != 1) return rsda(1);
     if (control.State().Spool() != GEM_SPOOLSTATE::SPOOL_ACTIVE) return rsda(2);
     if (control.State().SpoolUnload() != GEM_SPOOLSTATE::SPOOL_NO_OUTPUT) return rsda(1);
