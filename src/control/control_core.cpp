@@ -258,6 +258,10 @@ void ControlCore::ClosePort() {
     Protocol().ClosePort();
 }
 
+bool ControlCore::SaveProtocolSetting() {
+    return Protocol().SaveSetting();
+}
+
 bool ControlCore::RequestEstablish() {
     return GEMEstabComm()->Connect("NULL", "NULL");
 }

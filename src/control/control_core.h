@@ -145,6 +145,7 @@ class ControlCore final : public GemContext, public GEMDBEvents {
     bool ReportEvent(const std::string& name) override;
     void OpenPort() override;
     void ClosePort() override;
+    bool SaveProtocolSetting() override;
     bool RequestEstablish() override;
     bool RequestAreYouThere() override;
 
@@ -164,7 +165,7 @@ class ControlCore final : public GemContext, public GEMDBEvents {
     /// Offers a message that could not be sent to the spool.
     void SpoolOffer(const std::shared_ptr<SecsTransaction>& trans);
     /// Re-arms the heartbeat from the GEM variable "HeartBeat".
-    void SetHeartBeat();
+    void SetHeartBeat() override;
     /// The transaction numbers of this control.
     TransactionNumbers& Numbers() noexcept { return numbers_; }
 

@@ -97,6 +97,10 @@ class GemContext : public ErrorReporter, public std::enable_shared_from_this<Gem
     /// Reports the collection event `name`.
     virtual bool ReportEvent(const std::string& name) = 0;
     virtual void OpenPort() = 0;
+    /// Applies the "HeartBeat" variable to the are-you-there timer.
+    virtual void SetHeartBeat() = 0;
+    /// Writes the protocol settings into the settings table of the database in use.
+    virtual bool SaveProtocolSetting() = 0;
     virtual void ClosePort() = 0;
     /// Sends S1F13 as `GEMEstabComm::Connect("NULL", "NULL")`; false when refused.
     virtual bool RequestEstablish() = 0;

@@ -53,7 +53,8 @@ void frmMain::Observe(GemContext& control) {
 }
 
 void frmMain::RefreshEveryArea(GemContext& control) {
-    // The administrator and settings areas belong to the settings tabs.
+    RefreshAdminMode();
+    RefreshAllSetting();
     ShowSpoolStatus(control, fields_);
     fields_.EnabledEvents = ListEnabledEvents(control);
     fields_.EnabledAlarms = ListEnabledAlarms(control);

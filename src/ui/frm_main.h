@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,24 @@ namespace kest {
 
 class GemContext;
 enum class StateAspect;
+struct EntryWarning;
+
+/// The options of the settings tabs that write at once, each a pair of choices.
+enum class WindowOption {
+    InitCommState,     ///< enabled 1 / disabled 0
+    InitControlState,  ///< online 2 / offline 1
+    OnlineFailed,      ///< host offline 3 / equipment offline 1
+    OnlineSubstate,    ///< remote 5 / local 4
+    OfflineSubstate,   ///< host offline 3 / equipment offline 1
+    WBits5,            ///< 1 / 0
+    WBits6,
+    WBits10,
+    ConfigSpool,     ///< 1 / 0
+    OverWriteSpool,  ///< "TRUE" / "FALSE"
+};
+
+/// The two logs the log menu opens.
+enum class WindowLog { Service, SecsII };
 
 /// The operator window, headless: everything the window does, without a screen. It starts the
 /// GEM state machines at its load and stops them at its unload, hands the operator's switches
@@ -96,6 +116,34 @@ class frmMain final : public std::enable_shared_from_this<frmMain> {
     void LoadTraceList();
     void LoadLimitList();
 
+    // --- Settings tabs and dialogs. They take changes in administrator mode only (their
+    //     controls are disabled otherwise); a refused entry shows its warning, sets `Focus`
+    //     and changes nothing. Each returns whether it wrote. ------------------------------
+
+    /// The communication tab's save: timeout 0-1800 s and heartbeat 0-60 s, then
+    /// "InitCommState", both values and the heartbeat applied.
+    bool SaveCommunicationSetting(const std::string& timeout, const std::string& heartbeat,
+                                  bool init_comm_enabled);
+    /// An option that writes at once (`on` is the first choice of its pair).
+    bool SetOption(WindowOption option, bool on);
+    /// The spool tab's save: the maximum message count, within the variable's own maximum.
+    bool SaveSpoolSetting(const std::string& count);
+    /// The recipe tab's save: "PPDirectory" and "PPFileExt", handed to the driver too.
+    bool SaveRecipeSetting(const std::string& directory, const std::string& extension);
+    /// The options dialog: name, model, revision and "12 Bytes" / "16 Bytes".
+    bool SaveOptions(const std::string& name, const std::string& model, const std::string& revision,
+                     const std::string& time_format);
+    /// "&Login": the administrator password sets `AdminMode`. Allowed in any mode.
+    bool Login(const std::string& password);
+    /// "&Logout": clears `AdminMode`.
+    void Logout();
+    /// The password dialog: a new administrator password.
+    bool ChangePassword(const std::string& password);
+    /// The database dialog: another database file, refused while the port is open.
+    bool ChangeDatabase(const std::string& file);
+    /// Today's service or SECS-II log; a missing file shows "<name>.log not exist!".
+    std::optional<std::filesystem::path> LogFile(WindowLog log);
+
     /// The displayed texts.
     frmMainFields& Fields() noexcept { return fields_; }
     const frmMainFields& Fields() const noexcept { return fields_; }
@@ -114,6 +162,8 @@ class frmMain final : public std::enable_shared_from_this<frmMain> {
     void RefreshEveryArea(GemContext& control);
     void OnTimeout(const KestEvent& event);
     void AddResult(std::string line);
+    bool Refused(GemContext& control, const std::optional<EntryWarning>& warning);
+    bool Changing(const char* procedure, const std::function<bool(GemContext&)>& body);
 
     std::weak_ptr<GemContext> parent_;
     frmMainFields fields_;

@@ -6,14 +6,6 @@
 
 namespace kest {
 
-void frmMain::RefreshAdminMode() {
-    // The administrator area has no fields of its own yet.
-}
-
-void frmMain::RefreshAllSetting() {
-    // The settings tabs read their fields when they open.
-}
-
 void frmMain::RefreshAllStatus() {
     Trapped("RefreshAllStatus", [&](GemContext& control) { ShowAllStatus(control, fields_); });
 }

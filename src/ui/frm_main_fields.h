@@ -51,6 +51,35 @@ struct LimitRow {
     friend bool operator==(const LimitRow&, const LimitRow&) = default;
 };
 
+/// The settings tabs and the administrator area, as the database holds them.
+struct SettingsFields {
+    // Communication tab.
+    bool InitCommEnabled = true;  ///< "InitCommState" 1
+    std::string EstablishCommunicationTimeout;
+    std::string HeartBeat;
+    // Control tab: the initial state and the substates the options choose.
+    bool InitControlOnline = false;     ///< "InitControlState" 2
+    bool OfflineSubstateHost = false;   ///< "OfflineSubstate" 3
+    bool OnlineSubstateRemote = false;  ///< "OnlineSubstate" 5
+    bool OnlineFailedHost = false;      ///< "OnlineFailed" 3
+    // W-bits of S5F1, S6F11 and S10F1.
+    bool WBits5 = false;
+    bool WBits6 = false;
+    bool WBits10 = false;
+    // Spool tab.
+    bool ConfigSpool = false;
+    bool OverWriteSpool = false;
+    std::string MaxSpoolTransmit;
+    // Recipe tab.
+    std::string PPDirectory;
+    std::string PPFileExt;
+    // Database and administrator area.
+    std::string GEMDatabase;
+    std::string LoginMenu = "&Login";
+    bool SettingsEnabled = false;  ///< the tabs take changes in administrator mode only
+    friend bool operator==(const SettingsFields&, const SettingsFields&) = default;
+};
+
 /// What the operator window shows: its state, so tests and views read it. The texts are the
 /// window's own ("Communicating", "Online Remote", "Not Full" ...).
 struct frmMainFields {
@@ -82,6 +111,9 @@ struct frmMainFields {
     std::vector<SetAlarmRow> SetAlarms;
     std::vector<TraceRow> Traces;
     std::vector<LimitRow> Limits;
+    SettingsFields Settings;
+    /// The field the last refused entry sent the operator back to ("" when none).
+    std::string Focus;
     /// Result lines written as the control reports ("<name> timeout occured." ...), oldest first.
     std::vector<std::string> Results;
 };
