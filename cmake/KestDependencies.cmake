@@ -4,6 +4,10 @@ find_package(SQLite3 REQUIRED)
 find_package(pugixml CONFIG REQUIRED)
 find_package(fmt CONFIG REQUIRED)
 find_package(CLI11 CONFIG REQUIRED)
+find_package(nlohmann_json CONFIG REQUIRED)
+# The web console's HTTP server; Debian builds it as a library, described by pkg-config.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
 
 # Standalone Asio is header-only and ships no CMake package.
 find_path(ASIO_INCLUDE_DIR asio.hpp REQUIRED)

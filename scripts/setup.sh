@@ -7,6 +7,8 @@ packages=(
   build-essential g++ cmake ninja-build pkg-config
   clang lld libclang-rt-14-dev clang-format
   libasio-dev libsqlite3-dev sqlite3 libpugixml-dev libfmt-dev libcli11-dev
+  libcpp-httplib-dev nlohmann-json3-dev
+  chromium chromium-driver python3-selenium
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   python3
 )

@@ -34,6 +34,8 @@ struct Options {
     int cycle_ms = 1000;
     int run_for_s = 0;
     bool offset_clock = false;  // the host's time sets move an offset, not the machine's clock
+    int console_port = -1;      // the web console's port; -1: no console
+    std::string console_address = "127.0.0.1";
 };
 
 void ConfigureLink(kest::KestServer& server, const Options& o) {
@@ -137,6 +139,10 @@ int main(int argc, char** argv) {
     app.add_flag("--offset-clock", o.offset_clock,
                  "Keep the equipment time as an offset from the system clock, so the host can "
                  "set it without the privilege to change the machine's time");
+    app.add_option("--console", o.console_port,
+                   "Serve the operator console on this port (0: any free port)");
+    app.add_option("--console-address", o.console_address, "Address the console listens on")
+        ->capture_default_str();
     app.footer("Stops cleanly on Ctrl-C or SIGTERM. The first run creates the data directory.");
     CLI11_PARSE(app, argc, argv);
 
@@ -165,6 +171,11 @@ int main(int argc, char** argv) {
     auto unattended = server->Subscribe(UnattendedOperator(server));
     auto queues = ReadQueues(io, o, process);
     server->StartGEMTool();
+    if (o.console_port >= 0) {
+        if (!server->StartConsole(o.console_address, o.console_port)) return 1;
+        std::cout << "kest-equipment: console at http://" << o.console_address << ":"
+                  << server->ConsolePort() << "/" << std::endl;
+    }
     process.Start();
     if (o.connect.empty()) {
         // With --port 0 the system chose the port; tell whoever started us which one.

@@ -18,6 +18,7 @@
 #include "settings/secs_initialize.h"
 #include "settings/secs_protocol.h"
 #include "ui/frm_main.h"
+#include "ui/web_console.h"
 
 namespace kest {
 
@@ -148,7 +149,8 @@ ControlCore::~ControlCore() {
 
 void ControlCore::Destroy() noexcept {
     TryTrapped(nullptr, "KestServer:UserControl_Terminate", [&] {
-        timers_.reset();  // cancels Timeout, the heartbeat and the trace timers
+        console_.reset();  // its requests reach the control through the loop
+        timers_.reset();   // cancels Timeout, the heartbeat and the trace timers
         if (gemdb_ && protocol_ && Setting("PortOpened") == "TRUE") protocol_->ClosePort();
         if (window_) {
             auto window = std::move(window_);  // unloading may forget the window itself

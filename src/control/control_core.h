@@ -32,6 +32,7 @@
 namespace kest {
 
 class GEMDB;
+class WebConsole;
 class SECSInitialize;
 class SECSProtocol;
 class clsLogInfo;
@@ -92,6 +93,10 @@ class ControlCore final : public GemContext, public GEMDBEvents {
     bool ShowGEMTool(bool modal);
     bool HideGEMTool();
     bool RefreshGEMTool() override;
+
+    bool StartConsole(const std::string& address, int port);
+    void StopConsole();
+    int ConsolePort() const noexcept;
 
     bool UpdateProcessState(const std::string& new_state);
     bool UpdatePPEXECName(const std::string& ppid);
@@ -253,6 +258,7 @@ class ControlCore final : public GemContext, public GEMDBEvents {
     std::shared_ptr<kest::SECSInitialize> initialize_;
     std::shared_ptr<kest::SECSProtocol> protocol_;
     std::shared_ptr<frmMain> window_;
+    std::unique_ptr<WebConsole> console_;
     std::string message_text_;
     bool message_open_ = false;
 

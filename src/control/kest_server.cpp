@@ -119,6 +119,18 @@ bool KestServer::StopGEMTool() {
     return Core().StopGEMTool();
 }
 
+bool KestServer::StartConsole(const std::string& address, int port) {
+    return Core().StartConsole(address, port);
+}
+
+void KestServer::StopConsole() {
+    Core().StopConsole();
+}
+
+int KestServer::ConsolePort() const noexcept {
+    return Core().ConsolePort();
+}
+
 bool KestServer::ShowGEMTool(bool modal) {
     return Core().ShowGEMTool(modal);
 }

@@ -122,6 +122,13 @@ class KestServer final {
     bool StartGEMTool();
     /// Unloads the operator window.
     bool StopGEMTool();
+    /// Serves the operator window as a web console on `address`:`port` (port 0: a free one,
+    /// see `ConsolePort`). An address that cannot be bound is reported as error 3000; false then.
+    /// Call on the control's loop; the console stops with the control.
+    bool StartConsole(const std::string& address = "127.0.0.1", int port = 0);
+    void StopConsole();
+    /// The console's port; 0 when it is not serving.
+    int ConsolePort() const noexcept;
     /// Shows the window; error 4005 "KestTool is not started." without one.
     bool ShowGEMTool(bool modal);
     /// Hides the window; error 4005 without one.

@@ -16,6 +16,7 @@ namespace kest {
 
 class GemContext;
 enum class StateAspect;
+enum class BoxKind;
 struct EntryWarning;
 
 /// The options of the settings tabs that write at once, each a pair of choices.
@@ -163,6 +164,7 @@ class frmMain final : public std::enable_shared_from_this<frmMain> {
     void OnTimeout(const KestEvent& event);
     void AddResult(std::string line);
     bool Refused(GemContext& control, const std::optional<EntryWarning>& warning);
+    void Box(GemContext& control, std::string text, BoxKind kind);
     bool Changing(const char* procedure, const std::function<bool(GemContext&)>& body);
 
     std::weak_ptr<GemContext> parent_;

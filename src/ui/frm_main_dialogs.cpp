@@ -5,6 +5,7 @@
 #include "base/clock.h"
 #include "core/gem_context.h"
 #include "gemdb/gemdb.h"
+#include "notify/message_box.h"
 #include "ui/entry_checks.h"
 #include "ui/frm_main.h"
 
@@ -14,6 +15,7 @@ bool frmMain::Login(const std::string& password) {
     bool done = false;
     Trapped("frmLogin:cmdOK_Click", [&](GemContext& control) {
         fields_.Focus.clear();
+        fields_.Notice.clear();
         if (Refused(control, CheckLogin(password, control.Setting("AdministratorPassword")))) {
             return;
         }
@@ -33,9 +35,10 @@ bool frmMain::ChangePassword(const std::string& password) {
         if (Refused(control, CheckNewPassword(password))) return false;
         control.SetSetting("AdministratorPassword", Variant(password));
         const bool changed = control.Setting("AdministratorPassword") == password;
-        control.Boxes().MessageBox(changed ? "Change Administrator Password success!"
-                                           : "Change Administrator Password fail!",
-                                   changed ? BoxKind::Information : BoxKind::Warning);
+        Box(control,
+            changed ? "Change Administrator Password success!"
+                    : "Change Administrator Password fail!",
+            changed ? BoxKind::Information : BoxKind::Warning);
         return changed;
     });
 }
@@ -57,8 +60,8 @@ bool frmMain::SaveOptions(const std::string& name, const std::string& model,
 bool frmMain::ChangeDatabase(const std::string& file) {
     bool changed = Changing("frmDatabase:cmdLoad_Click", [&](GemContext& control) {
         if (control.Setting("PortOpened") == "TRUE") {
-            control.Boxes().MessageBox("GEM Database cannot be change during port is connected!",
-                                       BoxKind::Warning);
+            Box(control, "GEM Database cannot be change during port is connected!",
+                BoxKind::Warning);
             return false;
         }
         if (Refused(control, CheckDatabaseName(file))) return false;
@@ -89,7 +92,7 @@ std::optional<std::filesystem::path> frmMain::LogFile(WindowLog log) {
                 if (std::filesystem::is_regular_file(path, error)) {
                     found = path;
                 } else {
-                    control.Boxes().MessageBox(name + ".log not exist!", BoxKind::Warning);
+                    Box(control, name + ".log not exist!", BoxKind::Warning);
                 }
             });
     return found;

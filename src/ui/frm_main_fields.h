@@ -114,6 +114,8 @@ struct frmMainFields {
     SettingsFields Settings;
     /// The field the last refused entry sent the operator back to ("" when none).
     std::string Focus;
+    /// The text of the last box a settings tab or dialog showed ("" when none since).
+    std::string Notice;
     /// Result lines written as the control reports ("<name> timeout occured." ...), oldest first.
     std::vector<std::string> Results;
 };

@@ -8,6 +8,7 @@
 #include "core/gem_context.h"
 #include "driver/secs_driver.h"
 #include "gemdb/gemdb.h"
+#include "notify/message_box.h"
 #include "ui/entry_checks.h"
 #include "ui/frm_main.h"
 
@@ -92,8 +93,13 @@ void frmMain::RefreshAdminMode() {
 bool frmMain::Refused(GemContext& control, const std::optional<EntryWarning>& warning) {
     if (!warning) return false;
     fields_.Focus = warning->field;
-    control.Boxes().MessageBox(warning->text, BoxKind::Warning);
+    Box(control, warning->text, BoxKind::Warning);
     return true;
+}
+
+void frmMain::Box(GemContext& control, std::string text, BoxKind kind) {
+    fields_.Notice = text;
+    control.Boxes().MessageBox(text, kind);
 }
 
 bool frmMain::Changing(const char* procedure, const std::function<bool(GemContext&)>& body) {
@@ -101,6 +107,7 @@ bool frmMain::Changing(const char* procedure, const std::function<bool(GemContex
     bool wrote = false;
     Trapped(procedure, [&](GemContext& control) {
         fields_.Focus.clear();
+        fields_.Notice.clear();
         wrote = body(control);
     });
     RefreshAllSetting();
@@ -117,7 +124,7 @@ bool frmMain::SaveCommunicationSetting(const std::string& timeout, const std::st
                                {"HeartBeat", Variant(*EnteredNumber(heartbeat))}});
         control.SetHeartBeat();
         if (!wrote) return false;
-        control.Boxes().MessageBox("Communication Setting Updated.", BoxKind::Information);
+        Box(control, "Communication Setting Updated.", BoxKind::Information);
         return true;
     });
 }
@@ -135,7 +142,7 @@ bool frmMain::SaveSpoolSetting(const std::string& count) {
         if (!WriteAll(control, {{"MaxSpoolTransmit", Variant(*EnteredNumber(count))}})) {
             return false;
         }
-        control.Boxes().MessageBox("Spooling Setting Updated.", BoxKind::Information);
+        Box(control, "Spooling Setting Updated.", BoxKind::Information);
         return true;
     });
 }
@@ -147,7 +154,7 @@ bool frmMain::SaveRecipeSetting(const std::string& directory, const std::string&
             control, {{"PPDirectory", Variant(directory)}, {"PPFileExt", Variant(extension)}});
         control.VortelToolOCX().SetPPDirectory(control.GemVar("PPDirectory"));
         if (!wrote) return false;
-        control.Boxes().MessageBox("Recipe Setting Updated.", BoxKind::Information);
+        Box(control, "Recipe Setting Updated.", BoxKind::Information);
         return true;
     });
 }

@@ -1,0 +1,219 @@
+// The web console over loopback: who may change what, what a bad request gets, and the state
+// pushed to an open page.
+#include <httplib.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <asio/executor_work_guard.hpp>
+#include <asio/post.hpp>
+#include <future>
+#include <thread>
+
+#include "control/control_core.h"
+#include "ui/console_sessions.h"
+#include "window_fixture.h"
+
+namespace kest::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(ConsoleSessions, TokensExpireAndFailedLoginsWaitLongerEachTime) {
+    auto now = ConsoleSessions::Clock::time_point{};
+    ConsoleSessions sessions([&] { return now; });
+    const std::string token = sessions.Open();
+    EXPECT_EQ(token.size(), 32u);
+    EXPECT_NE(sessions.Open(), token);
+    EXPECT_TRUE(sessions.Valid(token));
+    EXPECT_FALSE(sessions.Valid(token + "0"));
+    now += ConsoleSessions::kIdleLimit;
+    EXPECT_TRUE(sessions.Valid(token));  // used within the hour: the hour starts again
+    now += ConsoleSessions::kIdleLimit + 1s;
+    EXPECT_FALSE(sessions.Valid(token));
+
+    // Two failures are free; then 1 s, 2 s, 4 s ... held at a minute.
+    const std::vector<int> waits = {0, 0, 1, 2, 4, 8, 16, 32, 60, 60};
+    for (int expected : waits) {
+        sessions.LoginFailed();
+        const auto wait = sessions.LoginWait();
+        EXPECT_EQ(wait.value_or(0s).count(), expected);
+    }
+    now += 60s;
+    EXPECT_FALSE(sessions.LoginWait().has_value());
+    sessions.LoginSucceeded();
+    sessions.LoginFailed();
+    EXPECT_FALSE(sessions.LoginWait().has_value());
+
+    std::vector<std::string> tokens;
+    for (std::size_t i = 0; i <= ConsoleSessions::kMaxSessions; ++i) {
+        now += 1s;
+        tokens.push_back(sessions.Open());
+    }
+    EXPECT_FALSE(sessions.Valid(tokens.front()));  // the least recently used made room
+    EXPECT_TRUE(sessions.Valid(tokens.back()));
+}
+
+class WebConsoleTest : public WindowTest {
+  protected:
+    void SetUp() override {
+        StartTool();
+        ASSERT_TRUE(h.server->StartConsole("127.0.0.1", 0));
+        port = h.server->ConsolePort();
+        ASSERT_GT(port, 0);
+        // The control's loop runs beside the test, as in an application.
+        loop = std::thread([this] { h.io.run(); });
+    }
+    void TearDown() override { StopLoop(); }
+    void StopLoop() {
+        if (!loop.joinable()) return;
+        guard.reset();
+        h.io.stop();
+        loop.join();
+        h.io.restart();
+    }
+    std::string Origin() const { return "http://127.0.0.1:" + std::to_string(port); }
+    httplib::Result Post(const std::string& path, const std::string& body,
+                         httplib::Headers headers) {
+        httplib::Client client("127.0.0.1", port);
+        return client.Post(path.c_str(), headers, body, "application/json");
+    }
+    httplib::Headers Admin() {
+        auto res = Post("/api/login", R"({"password":"kestadmin"})", {{"Origin", Origin()}});
+        EXPECT_EQ(res->status, 200);
+        const std::string cookie = res->get_header_value("Set-Cookie");
+        return {{"Origin", Origin()}, {"Cookie", cookie.substr(0, cookie.find(';'))}};
+    }
+
+    int port = 0;
+    asio::executor_work_guard<asio::io_context::executor_type> guard{h.io.get_executor()};
+    std::thread loop;
+};
+
+TEST_F(WebConsoleTest, BadRequestsChangeNothing) {
+    const httplib::Headers admin = Admin();
+    httplib::Headers forged = admin;
+    forged.erase("Cookie");
+    forged.emplace("Cookie", "kest_session=0123456789abcdef0123456789abcdef");
+    const httplib::Headers no_origin = {{"Cookie", admin.find("Cookie")->second}};
+    httplib::Headers cross = admin;
+    cross.erase("Origin");
+    cross.emplace("Origin", "http://evil.example");
+    const std::string good = R"({"timeout":"20","heartbeat":"5","enabled":true})";
+    struct Case {
+        const char* what;
+        std::string path;
+        std::string body;
+        httplib::Headers headers;
+        int status;
+        std::string says;
+    } cases[] = {
+        {"malformed JSON", "/api/action/communication", "{\"timeout\":", admin, 400, "JSON"},
+        {"not an object", "/api/action/communication", "[1]", admin, 400, "JSON"},
+        {"unknown field", "/api/action/communication",
+         R"({"timeout":"20","heartbeat":"5","enabled":true,"x":1})", admin, 400, "Unknown field"},
+        {"wrong type", "/api/action/communication",
+         R"({"timeout":20,"heartbeat":"5","enabled":true})", admin, 400, "wrong type"},
+        {"missing field", "/api/action/communication", R"({"timeout":"20","enabled":true})", admin,
+         400, "missing"},
+        {"text too long", "/api/action/communication",
+         R"({"timeout":")" + std::string(5000, '1') + R"(","heartbeat":"5","enabled":true})", admin,
+         400, "size"},
+        {"oversize body", "/api/action/communication", std::string(17 * 1024, ' '), admin, 413, ""},
+        {"no session", "/api/action/communication", good, {{"Origin", Origin()}}, 401, ""},
+        {"forged session", "/api/action/communication", good, forged, 401, ""},
+        {"no origin", "/api/action/communication", good, no_origin, 403, ""},
+        {"cross origin", "/api/action/communication", good, cross, 403, ""},
+        {"unknown action", "/api/action/reboot", "{}", admin, 404, ""},
+        {"unknown switch", "/api/action/switch", R"({"to":"sideways"})", admin, 400, "sideways"},
+        {"out of range", "/api/action/communication",
+         R"({"timeout":"1801","heartbeat":"5","enabled":true})", admin, 422,
+         "Establish Communication Timeout cannot exceed than 1800 second!"},
+        {"bad heartbeat", "/api/action/communication",
+         R"({"timeout":"20","heartbeat":"61","enabled":true})", admin, 422,
+         "HeartBeat cannot exceed than 60 second!"},
+    };
+    for (const Case& c : cases) {
+        auto res = Post(c.path, c.body, c.headers);
+        ASSERT_TRUE(res) << c.what;
+        EXPECT_EQ(res->status, c.status) << c.what << ": " << res->body;
+        EXPECT_NE(res->body.find(c.says), std::string::npos) << c.what << ": " << res->body;
+    }
+    StopLoop();
+    EXPECT_EQ(h.GemVar("EstablishCommunicationTimeout"), "10");
+    EXPECT_EQ(h.GemVar("HeartBeat"), "0");
+}
+
+TEST_F(WebConsoleTest, LoginSetsAStrictCookieChangesLandAndFailuresSlowDown) {
+    const httplib::Headers admin = Admin();
+    auto cookie = Post("/api/login", R"({"password":"kestadmin"})", {{"Origin", Origin()}})
+                      ->get_header_value("Set-Cookie");
+    EXPECT_NE(cookie.find("HttpOnly"), std::string::npos);
+    EXPECT_NE(cookie.find("SameSite=Strict"), std::string::npos);
+    auto res = Post("/api/action/communication",
+                    R"({"timeout":"1800","heartbeat":"60","enabled":false})", admin);
+    EXPECT_EQ(res->status, 200);
+    EXPECT_NE(res->body.find("Communication Setting Updated."), std::string::npos);
+    EXPECT_EQ(Post("/api/action/option", R"({"name":"WBits5","on":false})", admin)->status, 200);
+
+    httplib::Client client("127.0.0.1", port);
+    const std::string state = client.Get("/api/state")->body;
+    EXPECT_EQ(state.find("kestadmin"), std::string::npos);  // the password never goes out
+    EXPECT_NE(state.find("\"admin\":false"), std::string::npos);
+
+    EXPECT_EQ(Post("/api/logout", "{}", admin)->status, 200);
+    EXPECT_EQ(Post("/api/action/spool", R"({"count":"5"})", admin)->status, 401);
+    const httplib::Headers origin = {{"Origin", Origin()}};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(Post("/api/login", R"({"password":"guess"})", origin)->status, 401);
+    }
+    auto refused = Post("/api/login", R"({"password":"kestadmin"})", origin);
+    EXPECT_EQ(refused->status, 429);
+    EXPECT_EQ(refused->get_header_value("Retry-After"), "1");
+    StopLoop();
+    EXPECT_EQ(h.GemVar("EstablishCommunicationTimeout"), "1800");
+    EXPECT_EQ(h.GemVar("HeartBeat"), "60");
+    EXPECT_EQ(h.GemVar("InitCommState"), "0");
+    EXPECT_EQ(h.GemVar("WBITS5"), "0");
+    EXPECT_EQ(h.GemVar("MaxSpoolTransmit"), "0");
+}
+
+TEST_F(WebConsoleTest, AnOpenPageSeesAStateChangeAndASlowClientHoldsNothing) {
+    // A client that sends half a request and waits.
+    const int slow = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::connect(slow, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const char partial[] = "POST /api/login HTTP/1.1\r\nHost: x\r\nContent-Length: 100\r\n\r\n{";
+    ASSERT_GT(::write(slow, partial, sizeof partial - 1), 0);
+
+    std::promise<void> seen_local;
+    std::thread page([&] {
+        httplib::Client client("127.0.0.1", port);
+        std::string received;
+        bool done = false;
+        client.Get("/api/events", [&](const char* data, std::size_t length) {
+            received.append(data, length);
+            if (!done && received.find("\"control\":\"Online Local\"") != std::string::npos) {
+                done = true;
+                seen_local.set_value();
+                return false;
+            }
+            return true;
+        });
+    });
+    // The control changes state on its loop, as a host's request or the operator would.
+    asio::post(h.io, [this] { window->GoLocal(); });
+    EXPECT_EQ(seen_local.get_future().wait_for(10s), std::future_status::ready);
+    page.join();
+    // The loop still runs work while the slow client waits.
+    std::promise<void> ran;
+    asio::post(h.io, [&] { ran.set_value(); });
+    EXPECT_EQ(ran.get_future().wait_for(10s), std::future_status::ready);
+    ::close(slow);
+}
+
+}  // namespace
+}  // namespace kest::test
