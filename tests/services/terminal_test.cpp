@@ -56,6 +56,7 @@ class TerminalNumber : public Terminal, public ::testing::WithParamInterface<Ran
 TEST_P(TerminalNumber, IsOneByteOrRefusedWithNothingSent) {
     const RangeCase& c = GetParam();
     auto terminal = h.server->GEMTerminal();
+    terminal->SetTEXT("earlier");
     EXPECT_EQ(terminal->TerminalRequest(c.tid, " Lot 7 done "), c.accepted);
     if (!c.accepted) {
         EXPECT_EQ(terminal->TEXT(), "NULL");
