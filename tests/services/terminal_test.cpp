@@ -105,7 +105,7 @@ TEST_F(Terminal, ARefusedSendIsError6002AndAnUnansweredOneTimesOut) {
     h.ClearRecords();
     auto terminal = h.server->GEMTerminal();
     EXPECT_TRUE(terminal->TerminalRequest(1, "a"));
-    EXPECT_EQ(h.ErrorCodes(), (std::vector<int>{4021, 6002}));
+    ASSERT_EQ(h.ErrorCodes(), (std::vector<int>{4021, 6002}));
     EXPECT_EQ(Errors()[1],
               (ErrorRow{"EDTerminalRequest:Set IEDAction_Source", 6002, SendFailed("S10F1")}));
     EXPECT_EQ(Acks(), Strings{"TID=1;TEXT=a;6002"});
