@@ -15,6 +15,7 @@
 #include "process_simulator.h"
 #include "queue/queue_store.h"
 #include "queue_reader.h"
+#include "services/gem_terminal.h"
 #include "settings/secs_protocol.h"
 #include "ui/frm_main.h"
 
@@ -100,6 +101,25 @@ kest::KestListener UnattendedOperator(const std::shared_ptr<kest::KestServer>& s
     return listener;
 }
 
+// The operator's answer to a terminal message from the host: the text is shown (logged here)
+// and acknowledged with a terminal request of our own, so the host sees its text come back.
+kest::KestListener TerminalEcho(const std::shared_ptr<kest::KestServer>& server) {
+    kest::KestListener listener;
+    listener.EventNotification = [weak = std::weak_ptr(server)](const kest::KestEvent& event) {
+        if (event.ServiceName != "GEMTerminal" || event.EventName != "MessageReceived") return;
+        const std::string text = event.Output("TEXT").ToText();
+        std::cout << "<TERMINAL> " << text << std::endl;
+        if (text == "NULL") return;  // the host cleared the display: nothing to answer
+        auto s = weak.lock();
+        if (!s) return;
+        // After the handler has answered the host's message, not inside it.
+        asio::post(s->Executor(), [weak, text] {
+            if (auto s = weak.lock()) s->GEMTerminal()->TerminalRequest(0, "Received: " + text);
+        });
+    };
+    return listener;
+}
+
 // The equipment software's side of the local queues: S2F21 remote commands drive the process
 // like S2F41 ones; the host's acknowledgements are logged.
 std::unique_ptr<kest::equipment::QueueReader> ReadQueues(
@@ -169,6 +189,7 @@ int main(int argc, char** argv) {
                                               std::chrono::milliseconds(o.cycle_ms));
     auto commands = server->Subscribe(CommandAnswerer(*server, process));
     auto unattended = server->Subscribe(UnattendedOperator(server));
+    auto terminal = server->Subscribe(TerminalEcho(server));
     auto queues = ReadQueues(io, o, process);
     server->StartGEMTool();
     if (o.console_port >= 0) {
@@ -193,6 +214,7 @@ int main(int argc, char** argv) {
         server->StopGEMTool();
         commands.Cancel();
         unattended.Cancel();
+        terminal.Cancel();
         server.reset();
         io.stop();
     };

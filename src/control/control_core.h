@@ -45,6 +45,7 @@ class GEMEstabComm;
 class GEMHeartBeat;
 class GEMClock;
 class GEMAlarm;
+class GEMTerminal;
 class GEMEventReport;
 
 /// The engine behind `KestServer`: it owns the SECS driver, the GEM database, the settings, the
@@ -86,6 +87,7 @@ class ControlCore final : public GemContext, public GEMDBEvents {
     std::shared_ptr<kest::GEMHeartBeat> GEMHeartBeat();
     std::shared_ptr<kest::GEMClock> GEMClock();
     std::shared_ptr<kest::GEMAlarm> GEMAlarm();
+    std::shared_ptr<kest::GEMTerminal> GEMTerminal();
     std::shared_ptr<kest::GEMEventReport> GEMEventReport();
 
     bool StartGEMTool();

@@ -107,6 +107,10 @@ std::shared_ptr<kest::GEMAlarm> KestServer::GEMAlarm() {
     return Core().GEMAlarm();
 }
 
+std::shared_ptr<kest::GEMTerminal> KestServer::GEMTerminal() {
+    return Core().GEMTerminal();
+}
+
 std::shared_ptr<kest::GEMEventReport> KestServer::GEMEventReport() {
     return Core().GEMEventReport();
 }

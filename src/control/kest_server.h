@@ -28,6 +28,7 @@ class GEMEstabComm;
 class GEMHeartBeat;
 class GEMClock;
 class GEMAlarm;
+class GEMTerminal;
 class GEMEventReport;
 
 /// How a control is put together; every member has a working default.
@@ -113,6 +114,7 @@ class KestServer final {
     std::shared_ptr<kest::GEMHeartBeat> GEMHeartBeat();
     std::shared_ptr<kest::GEMClock> GEMClock();
     std::shared_ptr<kest::GEMAlarm> GEMAlarm();
+    std::shared_ptr<kest::GEMTerminal> GEMTerminal();
     std::shared_ptr<kest::GEMEventReport> GEMEventReport();
 
     // --- The operator window ----------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "host/queued_acknowledges.h"
+#include "host/stream10_terminal.h"
 #include "host/stream14_handlers.h"
 #include "host/stream1_handlers.h"
 #include "host/stream1_namelists.h"
@@ -34,7 +35,7 @@ constexpr std::array<HostRoute, 39> kPrimaryRoutes{{
     {2, 49, &ReplyS2F49}, {5, 3, &ReplyS5F3},   {5, 5, &ReplyS5F5},   {5, 7, &ReplyS5F7},
     {6, 15, &ReplyS6F15}, {6, 19, &ReplyS6F19}, {6, 23, &ReplyS6F23}, {7, 1, nullptr},
     {7, 3, nullptr},      {7, 5, nullptr},      {7, 17, nullptr},     {7, 19, nullptr},
-    {10, 3, nullptr},     {10, 5, nullptr},     {12, 4, nullptr},
+    {10, 3, &ReplyS10F3}, {10, 5, &ReplyS10F5}, {12, 4, nullptr},
 }};
 
 // The host's replies that the handler owns (acknowledgements passed on to the equipment

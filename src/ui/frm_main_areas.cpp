@@ -1,6 +1,7 @@
 // The areas the control refreshes through `RefreshGEMTool`, and the message senders the
 // control's Send_ members hand over to.
 #include "core/gem_context.h"
+#include "services/gem_terminal.h"
 #include "ui/frm_main.h"
 #include "ui/status_areas.h"
 
@@ -37,8 +38,12 @@ void frmMain::LoadLimitList() {
     Trapped("LoadLimitList", [&](GemContext& control) { fields_.Limits = ListLimits(control); });
 }
 
-void frmMain::Send_Msg_To_Host(const std::string&) {
-    // Terminal messages to the host are not offered by this window yet.
+void frmMain::Send_Msg_To_Host(const std::string& text) {
+    Trapped("Send_Msg_To_Host", [&](GemContext& control) {
+        auto terminal = std::make_shared<GEMTerminal>();
+        terminal->SetParent(control.weak_from_this());
+        terminal->TerminalRequest(0, text);  // the main terminal
+    });
 }
 
 bool frmMain::Request_Download_Map(const std::string&, const std::string&) {
