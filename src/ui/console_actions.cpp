@@ -30,6 +30,8 @@ const std::vector<ConsoleAction>& Actions() {
           {"revision", FieldType::Text},
           {"timeFormat", FieldType::Text}}},
         {"password", {{"password", FieldType::Text}}},
+        {"terminal", {{"text", FieldType::Text}}},
+        {"clear", {}},
     };
     return actions;
 }
@@ -97,6 +99,8 @@ bool Change(frmMain& window, const std::string& action, const json& b) {
         return window.SaveOptions(text("name"), text("model"), text("revision"),
                                   text("timeFormat"));
     }
+    if (action == "terminal") return window.SendTerminalButton(text("text"));
+    if (action == "clear") return window.ClearTerminalButton();
     return window.ChangePassword(text("password"));
 }
 

@@ -40,7 +40,7 @@ std::optional<nlohmann::json> ParseActionBody(std::string_view body,
                                               std::string& problem);
 
 /// The action named `name` ("switch", "communication", "option", "spool", "recipe",
-/// "options", "password"), or null.
+/// "options", "password", "terminal", "clear"), or null.
 const ConsoleAction* FindConsoleAction(std::string_view name);
 
 /// Runs `action` on `window` with the checked `body`, in administrator mode for the call (the

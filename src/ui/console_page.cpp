@@ -140,6 +140,14 @@ constexpr std::string_view kPage = R"PAGE(<!DOCTYPE html>
   <h2>Results and terminal messages</h2>
   <pre id="results"></pre>
   <pre id="terminal"></pre>
+  <fieldset class="admin" disabled>
+  <form data-action="terminal">
+    <label>Terminal message to the host <input type="text" name="text" id="terminalText"></label>
+    <button type="submit">Send</button>
+    <button type="button" id="clearTerminal">Clear messages</button>
+  </form>
+  </fieldset>
+  <div class="notice" id="terminalNotice"></div>
 </section>
 <section>
   <h2>Logs</h2>
@@ -210,6 +218,10 @@ $("login").addEventListener("submit", async (e) => {
   notice("loginNotice", r.body, r.ok);
   setAdmin(r.ok);
 });
+$("clearTerminal").addEventListener("click", async () => {
+  const r = await post("/api/action/clear", {});
+  notice("terminalNotice", r.body, r.ok);
+});
 $("logoutButton").addEventListener("click", async () => {
   await post("/api/logout", {});
   setAdmin(false);
@@ -236,7 +248,8 @@ for (const form of document.querySelectorAll("form[data-action]")) {
       body[el.name] = el.type === "checkbox" ? el.checked : el.value;
     }
     const r = await post("/api/action/" + form.dataset.action, body);
-    const target = form.dataset.action === "communication" ? "communicationNotice" : "settingsNotice";
+    const targets = { communication: "communicationNotice", terminal: "terminalNotice" };
+    const target = targets[form.dataset.action] || "settingsNotice";
     notice(target, r.body, r.ok);
     if (r.ok) for (const el of form.elements) editing.delete(el.id);
     else if (r.body.field) {

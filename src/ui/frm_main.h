@@ -142,6 +142,12 @@ class frmMain final : public std::enable_shared_from_this<frmMain> {
     bool ChangePassword(const std::string& password);
     /// The database dialog: another database file, refused while the port is open.
     bool ChangeDatabase(const std::string& file);
+    /// The send button of the terminal tab: the port open, communicating and online, then a
+    /// text that is not empty, sent to terminal 0.
+    bool SendTerminalButton(const std::string& text);
+    /// The clear button of the terminal message window: empties and closes it and reports the
+    /// event "GemMessageAcknowledge".
+    bool ClearTerminalButton();
     /// Today's service or SECS-II log; a missing file shows "<name>.log not exist!".
     std::optional<std::filesystem::path> LogFile(WindowLog log);
 
@@ -164,6 +170,7 @@ class frmMain final : public std::enable_shared_from_this<frmMain> {
     void OnTimeout(const KestEvent& event);
     void AddResult(std::string line);
     bool Refused(GemContext& control, const std::optional<EntryWarning>& warning);
+    bool LinkReady(GemContext& control);
     void Box(GemContext& control, std::string text, BoxKind kind);
     bool Changing(const char* procedure, const std::function<bool(GemContext&)>& body);
 

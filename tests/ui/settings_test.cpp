@@ -221,5 +221,38 @@ TEST_F(SettingsTest, PasswordDatabaseAndLogDialogs) {
     EXPECT_EQ(service->parent_path(), h.dir / "Log");
 }
 
+TEST_F(SettingsTest, TerminalButtonsNeedALiveOnlineLinkAndText) {
+    Admin();
+    struct Case {
+        const char* port;
+        const char* comm;
+        const char* control;
+        std::string text;
+        const char* box;  // nullptr: sent
+    } cases[] = {
+        {"FALSE", "2", "5", "hi", "Invalid port connect state to perform this task."},
+        {"TRUE", "1", "5", "hi", "Invalid communication state to perform this task."},
+        {"TRUE", "2", "3", "hi", "Invalid control state to perform this task."},
+        {"TRUE", "2", "5", "", "Please key in Terminal Message!"},
+        {"TRUE", "2", "4", "hi", nullptr},
+    };
+    for (const Case& c : cases) {
+        h.core->SetSetting("PortOpened", c.port);
+        h.SetGemVar("CommState", c.comm);
+        h.SetGemVar("ControlState", c.control);
+        const std::size_t before = Count("S10F1");
+        EXPECT_EQ(window->SendTerminalButton(c.text), c.box == nullptr) << c.text;
+        if (c.box != nullptr) {
+            EXPECT_EQ(Boxes().back(), c.box);
+        }
+        EXPECT_EQ(Count("S10F1"), before + (c.box == nullptr ? 1 : 0)) << c.comm << c.control;
+    }
+    h.core->DisplayMessage("from the host");
+    ASSERT_TRUE(window->ClearTerminalButton());
+    EXPECT_EQ(h.core->MessageWindowText(), "");
+    ASSERT_FALSE(ReportedCEIDs().empty());
+    EXPECT_EQ(ReportedCEIDs().back(), 10);  // "GemMessageAcknowledge"
+}
+
 }  // namespace
 }  // namespace kest::test
