@@ -110,10 +110,11 @@ class Send7F3 : public Recipes, public ::testing::WithParamInterface<AckCase> {}
 
 TEST_P(Send7F3, AnswersACKC7AndWritesOnlyWhenAccepted) {
     const AckCase& c = GetParam();
-    h.core->ExpectMsg().push_back({"R1", 45});
     if (c.ack < 0)
         return Check({c.label, SecsMessage(7, 3, true, c.body), std::nullopt, c.refusal});
+    h.core->ExpectMsg().push_back({std::string(c.body.Item(1).Text()), 45});
     EXPECT_EQ(Send(3, c.body), c.ack);
+    EXPECT_TRUE(h.errors.empty());
     const std::string written = fs::exists(recipes / "R1") ? ReadFile(recipes / "R1") : "none";
     EXPECT_EQ(written, c.ack == 0 ? std::string(c.body.Item(2).Text()) : "none");
     EXPECT_EQ(Queued(),
