@@ -5,6 +5,7 @@
 #include <fstream>
 #include <map>
 
+#include "base/error.h"
 #include "host/recipe_directory.h"
 #include "host_fixture.h"
 #include "queue/queue_store.h"
@@ -178,6 +179,9 @@ TEST_F(Recipes, NoPPIDReachesOutsideTheDirectory) {
         EXPECT_EQ(Outside(), before) << name;
     }
     EXPECT_TRUE(h.errors.empty());
+    EXPECT_THROW(RecipeDirectory::Open(recipes.string())->Write("out_dir\\new", "x"),
+                 KestException);
+    EXPECT_EQ(Outside(), before);
     // Deleting everything leaves the links and what they point at alone.
     EXPECT_EQ(Send(17, L()), 0);
     EXPECT_EQ(Outside(), before);
