@@ -6,6 +6,8 @@
 #include <asio/signal_set.hpp>
 #include <asio/steady_timer.hpp>
 #include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
 
 #include "console.h"
@@ -56,6 +58,21 @@ void ConfigureLink(kest::KestServer& server, const Options& o) {
     }
     protocol.SaveSetting();
     server.GEMDB()->SettingSetField("PortOpenAtStartUp", kest::FLDID_SETTING::SET_VALUE, "TRUE");
+}
+
+// The recipe directory under the data directory, made with two example programs when missing,
+// and named as "PPDirectory" so the host can list, fetch, send and delete programs there.
+void PrepareRecipes(kest::KestServer& server, const Options& o) {
+    const std::filesystem::path recipes = std::filesystem::absolute(o.data_dir) / "recipes";
+    if (!std::filesystem::exists(recipes)) {
+        std::filesystem::create_directories(recipes / "ETCH");
+        std::ofstream(recipes / "OXIDE-1000", std::ios::binary)
+            << "STEP 1 RAMP 900C 10MIN\nSTEP 2 HOLD 1000C 60MIN O2 5SLM\nSTEP 3 COOL\n";
+        std::ofstream(recipes / "ETCH" / "POLY-STD", std::ios::binary)
+            << "RF 300W\nPRESSURE 20MTORR\nCL2 50SCCM\nTIME 45S\n";
+    }
+    server.GEMDB()->VariableSetField("PPDirectory", kest::FLDID_VARIABLE::VAR_VAL, recipes.string(),
+                                     true);
 }
 
 // Remote commands START, STOP and PAUSE drive the simulated process; others are refused
@@ -185,6 +202,7 @@ int main(int argc, char** argv) {
     auto server = kest::KestServer::Create(io.get_executor(), o.data_dir, options);
     if (!server->GEMDB()) return 1;  // the box said why
     ConfigureLink(*server, o);
+    PrepareRecipes(*server, o);
     kest::equipment::ProcessSimulator process(io.get_executor(), server,
                                               std::chrono::milliseconds(o.cycle_ms));
     auto commands = server->Subscribe(CommandAnswerer(*server, process));

@@ -17,6 +17,7 @@
 #include "host/stream2_traces.h"
 #include "host/stream5_alarms.h"
 #include "host/stream6_handlers.h"
+#include "host/stream7_handlers.h"
 #include "secs/message.h"
 
 namespace kest {
@@ -33,8 +34,8 @@ constexpr std::array<HostRoute, 39> kPrimaryRoutes{{
     {2, 33, &ReplyS2F33}, {2, 35, &ReplyS2F35}, {2, 37, &ReplyS2F37}, {2, 39, &ReplyS2F39},
     {2, 41, &ReplyS2F41}, {2, 43, &ReplyS2F43}, {2, 45, &ReplyS2F45}, {2, 47, &ReplyS2F47},
     {2, 49, &ReplyS2F49}, {5, 3, &ReplyS5F3},   {5, 5, &ReplyS5F5},   {5, 7, &ReplyS5F7},
-    {6, 15, &ReplyS6F15}, {6, 19, &ReplyS6F19}, {6, 23, &ReplyS6F23}, {7, 1, nullptr},
-    {7, 3, nullptr},      {7, 5, nullptr},      {7, 17, nullptr},     {7, 19, nullptr},
+    {6, 15, &ReplyS6F15}, {6, 19, &ReplyS6F19}, {6, 23, &ReplyS6F23}, {7, 1, &ReplyS7F1},
+    {7, 3, &ReplyS7F3},   {7, 5, &ReplyS7F5},   {7, 17, &ReplyS7F17}, {7, 19, &ReplyS7F19},
     {10, 3, &ReplyS10F3}, {10, 5, &ReplyS10F5}, {12, 4, nullptr},
 }};
 

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "base/variant.h"
@@ -99,6 +100,9 @@ class SecsItem {
     void ReserveChildren(std::size_t count) { children_.reserve(count); }
     /// Takes the wire bytes as they are; the caller has checked the size (decoder use).
     void AssignData(const std::uint8_t* data, std::size_t size);
+    /// Takes `data` as the wire bytes without copying them (a file read straight into the
+    /// buffer of a B item); the caller has checked the size.
+    void AdoptData(std::string&& data) noexcept { data_ = std::move(data); }
 
   private:
     void RequireList() const;
