@@ -12,6 +12,7 @@ namespace kest {
 namespace {
 
 constexpr std::size_t kUndecodableDump = 1024;  // bytes of an undecodable body shown in hex
+constexpr std::size_t kLoggedValues = 256;      // values of one item shown; the rest is counted
 
 const char* DirectionWord(LogDirection direction) {
     return direction == LogDirection::Sent ? "SEND" : "RECV";
@@ -79,7 +80,9 @@ void SecsLog::Message(LogDirection direction, const MessageHeader& header,
         entry += ")";
     }
     entry += '\n';
-    if (message && message->BodyCount() > 0) AppendIndented(entry, ToSml(message->Item(1)));
+    if (message && message->BodyCount() > 0) {
+        AppendIndented(entry, ToSmlAbridged(message->Item(1), kLoggedValues));
+    }
     if (!message && !body.empty()) {
         entry += "  bytes: " + HexBytes(body, kUndecodableDump) + "\n";
     } else if (properties_.LogRawBytes() && !body.empty()) {

@@ -40,6 +40,11 @@ class SmlError : public std::runtime_error {
 /// whatever its bytes, prints as text that `ParseSml` reads back to an equal item. Raises nothing.
 std::string ToSml(const SecsItem& item);
 
+/// The item as multi-line SML for a log, each item cut after `max_values` values (text items
+/// after as many bytes) with " ... (n values)" or " ... (n bytes)" after the last one shown, so
+/// a program of megabytes costs the log a line. Not meant to be read back.
+std::string ToSmlAbridged(const SecsItem& item, std::size_t max_values);
+
 /// The item as SML on one line for logs: `<L [2] <U4 1> <A "x">>`.
 std::string ToSmlLine(const SecsItem& item);
 

@@ -12,7 +12,8 @@ constexpr std::size_t kIndentStep = 2;
 // line, indented one step deeper than its list.
 class SmlPrinter {
   public:
-    explicit SmlPrinter(bool multi_line) : multi_line_(multi_line) {}
+    // `limit` 0 prints every value; otherwise at most that many values (text bytes) an item.
+    SmlPrinter(bool multi_line, std::size_t limit = 0) : multi_line_(multi_line), limit_(limit) {}
 
     void Item(const SecsItem& item, std::size_t indent) {
         if (item.IsList()) {
@@ -58,17 +59,32 @@ class SmlPrinter {
         if (data.empty()) return;
         if (IsTextFormat(item.Format())) {
             out_ += ' ';
-            AppendQuotedText(out_, item.Text(), item.Format());
+            const std::string_view text = item.Text();
+            const bool cut = limit_ != 0 && text.size() > limit_;
+            AppendQuotedText(out_, cut ? text.substr(0, limit_) : text, item.Format());
+            if (cut) Omitted(text.size(), " bytes");
             return;
         }
-        std::size_t size = ElementSize(item.Format());
-        for (std::size_t offset = 0; size != 0 && offset + size <= data.size(); offset += size) {
+        const std::size_t size = ElementSize(item.Format());
+        if (size == 0) return;
+        const std::size_t count = data.size() / size;
+        const std::size_t shown = limit_ != 0 && count > limit_ ? limit_ : count;
+        for (std::size_t i = 0; i < shown; ++i) {
             out_ += ' ';
-            AppendSmlValue(out_, item.Format(), data.data() + offset);
+            AppendSmlValue(out_, item.Format(), data.data() + i * size);
         }
+        if (shown < count) Omitted(count, " values");
+    }
+
+    void Omitted(std::size_t total, const char* unit) {
+        out_ += " ... (";
+        out_ += std::to_string(total);
+        out_ += unit;
+        out_ += ')';
     }
 
     bool multi_line_;
+    std::size_t limit_;
     std::string out_;
 };
 
@@ -86,6 +102,12 @@ std::string Header(const SecsMessage& message) {
 
 std::string ToSml(const SecsItem& item) {
     return PrintItem(item, true);
+}
+
+std::string ToSmlAbridged(const SecsItem& item, std::size_t max_values) {
+    SmlPrinter printer(true, max_values);
+    printer.Item(item, 0);
+    return std::move(printer.Text());
 }
 
 std::string ToSmlLine(const SecsItem& item) {

@@ -111,6 +111,13 @@ TEST(Sml, MultiLineIndentsTwoSpacesPerList) {
     EXPECT_EQ(ToSml(L()), "<L [0]>");
 }
 
+TEST(Sml, AbridgedForLogsCutsLongItemsAndCountsThem) {
+    EXPECT_EQ(ToSmlAbridged(L(U4(1, 2, 3), A("abcd"), B({1, 2})), 2),
+              "<L [3]\n  <U4 1 2 ... (3 values)>\n  <A \"ab\" ... (4 bytes)>\n  <B 0x01 0x02>\n>");
+    EXPECT_EQ(ToSmlAbridged(U4(1, 2, 3), 3), "<U4 1 2 3>");
+    EXPECT_EQ(ToSmlAbridged(U4(1, 2, 3), 0), ToSml(U4(1, 2, 3)));  // 0: no limit
+}
+
 TEST(Sml, EveryByteValueOfTextReadsBack) {
     std::string all;
     for (int b = 0; b < 256; ++b)
