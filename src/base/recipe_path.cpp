@@ -27,8 +27,8 @@ std::optional<std::filesystem::path> RecipeFilePath(const std::filesystem::path&
     std::filesystem::path file = directory;
     std::size_t start = 0;
     while (true) {
-        const auto end = std::find_if(ppid.begin() + static_cast<std::ptrdiff_t>(start),
-                                      ppid.end(), IsSeparator);
+        const auto end = std::find_if(ppid.begin() + static_cast<std::ptrdiff_t>(start), ppid.end(),
+                                      IsSeparator);
         const auto stop = static_cast<std::size_t>(end - ppid.begin());
         const std::string_view part = ppid.substr(start, stop - start);
         if (!IsUsableComponent(part)) return std::nullopt;
