@@ -3,6 +3,7 @@
 #include "services/gem_clock.h"
 #include "services/gem_estab_comm.h"
 #include "services/gem_heart_beat.h"
+#include "services/gem_process_program.h"
 
 namespace kest {
 
@@ -27,6 +28,10 @@ std::shared_ptr<kest::GEMHeartBeat> ControlCore::GEMHeartBeat() {
 
 std::shared_ptr<kest::GEMClock> ControlCore::GEMClock() {
     return Attached<kest::GEMClock>(Self());
+}
+
+std::shared_ptr<kest::GEMProcessProgram> ControlCore::GEMProcessProgram() {
+    return Attached<kest::GEMProcessProgram>(Self());
 }
 
 }  // namespace kest

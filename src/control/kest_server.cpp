@@ -111,6 +111,10 @@ std::shared_ptr<kest::GEMEventReport> KestServer::GEMEventReport() {
     return Core().GEMEventReport();
 }
 
+std::shared_ptr<kest::GEMProcessProgram> KestServer::GEMProcessProgram() {
+    return Core().GEMProcessProgram();
+}
+
 bool KestServer::StartGEMTool() {
     return Core().StartGEMTool();
 }

@@ -29,6 +29,7 @@ class GEMHeartBeat;
 class GEMClock;
 class GEMAlarm;
 class GEMEventReport;
+class GEMProcessProgram;
 
 /// How a control is put together; every member has a working default.
 struct KestServerOptions {
@@ -114,6 +115,7 @@ class KestServer final {
     std::shared_ptr<kest::GEMClock> GEMClock();
     std::shared_ptr<kest::GEMAlarm> GEMAlarm();
     std::shared_ptr<kest::GEMEventReport> GEMEventReport();
+    std::shared_ptr<kest::GEMProcessProgram> GEMProcessProgram();
 
     // --- The operator window ----------------------------------------------------------------
 
