@@ -1,6 +1,7 @@
 // The areas the control refreshes through `RefreshGEMTool`, and the message senders the
 // control's Send_ members hand over to.
 #include "core/gem_context.h"
+#include "ui/formatted_program.h"
 #include "ui/frm_main.h"
 #include "ui/status_areas.h"
 
@@ -57,8 +58,12 @@ Variant frmMain::UploadMapData(const std::string&, const std::string&) {
     return {};  // not offered by this window yet
 }
 
-Variant frmMain::SendFormattedProgram(const std::string&, const std::string&) {
-    return {};  // not offered by this window yet
+Variant frmMain::SendFormattedProgram(const std::string& file_name, const std::string&) {
+    bool sent = false;
+    Trapped("SendFormattedProgram", [&](GemContext& control) {
+        sent = control.SendSECSTrans(NewFormattedProgram(control, file_name), "NULL");
+    });
+    return sent;
 }
 
 Variant frmMain::SendEventToHost(const std::string&) {
