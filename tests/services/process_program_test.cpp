@@ -249,6 +249,7 @@ TEST_P(Downloaded, IsWrittenOnlyWhenTheReplyCarriesTheRequestedProgram) {
     EXPECT_EQ(Outcomes(), Strings{std::string("RecipeDownloadFromHost PPID=") + c.ppid +
                                   " PPIDRECEIVEPATH=" + Dir() +
                                   " | FileReceived=" + (c.received ? "True" : "False")});
+    EXPECT_TRUE(h.errors.empty());
     EXPECT_EQ(ReadFile(h.dir / "pp" / c.file), c.received ? "\x01\x02" : "");
     EXPECT_EQ(ReadFile(h.dir / "pp" / "X.RCP"),
               c.file == std::string("X.RCP") ? "\x01\x02" : "old");
@@ -265,6 +266,7 @@ INSTANTIATE_TEST_SUITE_P(
         DownloadCase{"HeaderOnly", "Y.RCP", std::nullopt, false, "Y.RCP"},
         DownloadCase{"OneItem", "Y.RCP", L(A("Y.RCP")), false, "Y.RCP"},
         DownloadCase{"OtherProgram", "Y.RCP", L(A("Z.RCP"), B({1, 2})), false, "Z.RCP"},
+        DownloadCase{"NameNotText", "Y.RCP", L(J("Y.RCP"), B({1, 2})), false, "Y.RCP"},
         DownloadCase{"EmptyBody", "Y.RCP", L(A("Y.RCP"), B()), false, "Y.RCP"},
         DownloadCase{"TextBody", "Y.RCP", L(A("Y.RCP"), A("\x01\x02")), false, "Y.RCP"},
         DownloadCase{"LeavingTheDirectory", "..\\Y.RCP", L(A("..\\Y.RCP"), B({1, 2})), false,
