@@ -186,24 +186,26 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Programs, UploadSendsTheProgramUnderTheSameNumberOnlyWhenGranted) {
     const std::string inputs = "RecipeUploadToHost PPID=SUB\\A.RCP LENGTH=4 PPIDSENTPATH=" + Dir();
-    ASSERT_TRUE(Run(kUpload));
-    auto inquire = h.driver->LastSent();
-    h.driver->InjectReply(inquire, Reply(7, 2, B({1})));  // already have
-    EXPECT_EQ(Outcomes(), Strings{inputs + " | PPGNT=1 ACKC7=-1"});
-    EXPECT_EQ(h.driver->SentNames(), Strings{"S7F1"});
+    for (std::uint8_t ppgnt : {1, 2}) {  // already have, no space
+        ASSERT_TRUE(Run(kUpload));
+        h.driver->InjectReply(h.driver->LastSent(), Reply(7, 2, B({ppgnt})));
+    }
+    EXPECT_EQ(Outcomes(),
+              (Strings{inputs + " | PPGNT=1 ACKC7=-1", inputs + " | PPGNT=2 ACKC7=-1"}));
+    EXPECT_EQ(h.driver->SentNames(), (Strings{"S7F1", "S7F1"}));
 
     h.ClearRecords();
     ASSERT_TRUE(Run(kUpload));
-    inquire = h.driver->LastSent();
+    auto inquire = h.driver->LastSent();
     h.driver->InjectReply(inquire, Reply(7, 4, B({0})));  // not before the grant
     h.driver->InjectReply(inquire, Reply(7, 2, B({0})));
-    ASSERT_EQ(h.driver->SentNames(), (Strings{"S7F1", "S7F1", "S7F3"}));
+    ASSERT_EQ(h.driver->SentNames(), (Strings{"S7F1", "S7F1", "S7F1", "S7F3"}));
     auto send = h.driver->LastSent();
     EXPECT_EQ(TagOf(*send), TagOf(*inquire));
     EXPECT_TRUE(send->ReplyExpected());
     EXPECT_EQ(send->Primary().RootItem(), L(L(A("SUB\\A.RCP"), B({0x00, 0x01, 0xff, 0x7f}))));
     h.driver->InjectReply(send, Reply(7, 2, B({0})));  // the grant is not taken twice
-    EXPECT_EQ(h.driver->sent.size(), 3u);
+    EXPECT_EQ(h.driver->sent.size(), 4u);
     EXPECT_TRUE(Outcomes().empty());
     h.driver->InjectReply(send, Reply(7, 4, B({5})));
     EXPECT_EQ(Outcomes(), Strings{inputs + " | PPGNT=0 ACKC7=5"});
