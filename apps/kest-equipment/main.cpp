@@ -6,6 +6,8 @@
 #include <asio/signal_set.hpp>
 #include <asio/steady_timer.hpp>
 #include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
 
 #include "console.h"
@@ -15,6 +17,7 @@
 #include "process_simulator.h"
 #include "queue/queue_store.h"
 #include "queue_reader.h"
+#include "services/gem_process_program.h"
 #include "settings/secs_protocol.h"
 #include "ui/frm_main.h"
 
@@ -55,12 +58,53 @@ void ConfigureLink(kest::KestServer& server, const Options& o) {
     server.GEMDB()->SettingSetField("PortOpenAtStartUp", kest::FLDID_SETTING::SET_VALUE, "TRUE");
 }
 
-// Remote commands START, STOP and PAUSE drive the simulated process; others are refused
-// (HCACK 1, command does not exist).
+// The process programs live in "recipes" of the data directory, which is also the directory
+// the host's stream 7 requests work in; a first run leaves one sample program there.
+std::filesystem::path PrepareRecipes(kest::KestServer& server, const Options& o) {
+    const auto recipes = std::filesystem::absolute(o.data_dir) / "recipes";
+    std::filesystem::create_directories(recipes);
+    if (!std::filesystem::exists(recipes / "SAMPLE.RCP")) {
+        std::ofstream(recipes / "SAMPLE.RCP", std::ios::binary)
+            << "STEP 1 PUMP 30\nSTEP 2 DEPOSIT 200\n";
+    }
+    kest::GEMDB& db = *server.GEMDB();
+    if (db.VariableGetField("PPDirectory", kest::FLDID_VARIABLE::VAR_VAL, true).ToText() ==
+        "NULL") {
+        db.VariableSetField("PPDirectory", kest::FLDID_VARIABLE::VAR_VAL, recipes.string(), true);
+    }
+    return recipes;
+}
+
+// UPLOAD {PPID name}: offers the program to the host (S7F1, then S7F3 when granted). HCACK 3
+// when the parameter is missing or names no program.
+void Upload(kest::KestServer& server, const std::filesystem::path& recipes,
+            kest::KestCommand& command) {
+    std::string ppid;
+    for (const auto& input : command.Inputs())
+        if (input.CPNAME == "PPID") ppid = input.CPVAL.ToText();
+    std::error_code error;
+    const auto size = ppid.empty() ? 0 : std::filesystem::file_size(recipes / ppid, error);
+    const bool known = !ppid.empty() && !error && size > 0 && size <= INT32_MAX &&
+                       ppid.find_first_of("/\\") == std::string::npos;
+    command.HCACK = known ? 0 : 3;
+    server.ReplyCommand(command);
+    if (known) {
+        server.GEMProcessProgram()->RecipeUploadToHost(ppid, static_cast<std::int32_t>(size),
+                                                       recipes.string());
+    }
+}
+
+// Remote commands START, STOP and PAUSE drive the simulated process, UPLOAD sends a process
+// program; others are refused (HCACK 1, command does not exist).
 kest::KestListener CommandAnswerer(kest::KestServer& server,
-                                   kest::equipment::ProcessSimulator& process) {
+                                   kest::equipment::ProcessSimulator& process,
+                                   const std::filesystem::path& recipes) {
     kest::KestListener listener;
-    listener.CommandNotification = [&server, &process](kest::KestCommand& command) {
+    listener.CommandNotification = [&server, &process, recipes](kest::KestCommand& command) {
+        if (command.RCMD == "UPLOAD") {
+            Upload(server, recipes, command);
+            return;
+        }
         if (command.RCMD == "BURST") {
             // BURST {COUNT n}: n event reports at full speed, for load tests.
             std::int64_t count = 0;
@@ -161,7 +205,8 @@ int main(int argc, char** argv) {
     ConfigureLink(*server, o);
     kest::equipment::ProcessSimulator process(io.get_executor(), server,
                                               std::chrono::milliseconds(o.cycle_ms));
-    auto commands = server->Subscribe(CommandAnswerer(*server, process));
+    auto commands =
+        server->Subscribe(CommandAnswerer(*server, process, PrepareRecipes(*server, o)));
     auto unattended = server->Subscribe(UnattendedOperator(server));
     auto queues = ReadQueues(io, o, process);
     server->StartGEMTool();
