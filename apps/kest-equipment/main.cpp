@@ -17,6 +17,7 @@
 #include "process_simulator.h"
 #include "queue/queue_store.h"
 #include "queue_reader.h"
+#include "services/gem_process_program.h"
 #include "services/gem_terminal.h"
 #include "settings/secs_protocol.h"
 #include "ui/frm_main.h"
@@ -62,7 +63,7 @@ void ConfigureLink(kest::KestServer& server, const Options& o) {
 
 // The recipe directory under the data directory, made with two example programs when missing,
 // and named as "PPDirectory" so the host can list, fetch, send and delete programs there.
-void PrepareRecipes(kest::KestServer& server, const Options& o) {
+std::filesystem::path PrepareRecipes(kest::KestServer& server, const Options& o) {
     const std::filesystem::path recipes = std::filesystem::absolute(o.data_dir) / "recipes";
     if (!std::filesystem::exists(recipes)) {
         std::filesystem::create_directories(recipes / "ETCH");
@@ -73,14 +74,39 @@ void PrepareRecipes(kest::KestServer& server, const Options& o) {
     }
     server.GEMDB()->VariableSetField("PPDirectory", kest::FLDID_VARIABLE::VAR_VAL, recipes.string(),
                                      true);
+    return recipes;
 }
 
-// Remote commands START, STOP and PAUSE drive the simulated process; others are refused
-// (HCACK 1, command does not exist).
+// UPLOAD {PPID name}: offers the program to the host (S7F1, then S7F3 when granted). HCACK 3
+// when the parameter is missing or names no program.
+void Upload(kest::KestServer& server, const std::filesystem::path& recipes,
+            kest::KestCommand& command) {
+    std::string ppid;
+    for (const auto& input : command.Inputs())
+        if (input.CPNAME == "PPID") ppid = input.CPVAL.ToText();
+    std::error_code error;
+    const auto size = ppid.empty() ? 0 : std::filesystem::file_size(recipes / ppid, error);
+    const bool known = !ppid.empty() && !error && size > 0 && size <= INT32_MAX &&
+                       ppid.find_first_of("/\\") == std::string::npos;
+    command.HCACK = known ? 0 : 3;
+    server.ReplyCommand(command);
+    if (known) {
+        server.GEMProcessProgram()->RecipeUploadToHost(ppid, static_cast<std::int32_t>(size),
+                                                       recipes.string());
+    }
+}
+
+// Remote commands START, STOP and PAUSE drive the simulated process, UPLOAD sends a process
+// program; others are refused (HCACK 1, command does not exist).
 kest::KestListener CommandAnswerer(kest::KestServer& server,
-                                   kest::equipment::ProcessSimulator& process) {
+                                   kest::equipment::ProcessSimulator& process,
+                                   const std::filesystem::path& recipes) {
     kest::KestListener listener;
-    listener.CommandNotification = [&server, &process](kest::KestCommand& command) {
+    listener.CommandNotification = [&server, &process, recipes](kest::KestCommand& command) {
+        if (command.RCMD == "UPLOAD") {
+            Upload(server, recipes, command);
+            return;
+        }
         if (command.RCMD == "BURST") {
             // BURST {COUNT n}: n event reports at full speed, for load tests.
             std::int64_t count = 0;
@@ -202,10 +228,10 @@ int main(int argc, char** argv) {
     auto server = kest::KestServer::Create(io.get_executor(), o.data_dir, options);
     if (!server->GEMDB()) return 1;  // the box said why
     ConfigureLink(*server, o);
-    PrepareRecipes(*server, o);
+    const std::filesystem::path recipes = PrepareRecipes(*server, o);
     kest::equipment::ProcessSimulator process(io.get_executor(), server,
                                               std::chrono::milliseconds(o.cycle_ms));
-    auto commands = server->Subscribe(CommandAnswerer(*server, process));
+    auto commands = server->Subscribe(CommandAnswerer(*server, process, recipes));
     auto unattended = server->Subscribe(UnattendedOperator(server));
     auto terminal = server->Subscribe(TerminalEcho(server));
     auto queues = ReadQueues(io, o, process);

@@ -47,6 +47,7 @@ class GEMClock;
 class GEMAlarm;
 class GEMTerminal;
 class GEMEventReport;
+class GEMProcessProgram;
 
 /// The engine behind `KestServer`: it owns the SECS driver, the GEM database, the settings, the
 /// state model, the live transactions and commands, the spool, the traces, the timers and the
@@ -89,6 +90,7 @@ class ControlCore final : public GemContext, public GEMDBEvents {
     std::shared_ptr<kest::GEMAlarm> GEMAlarm();
     std::shared_ptr<kest::GEMTerminal> GEMTerminal();
     std::shared_ptr<kest::GEMEventReport> GEMEventReport();
+    std::shared_ptr<kest::GEMProcessProgram> GEMProcessProgram();
 
     bool StartGEMTool();
     bool StopGEMTool();

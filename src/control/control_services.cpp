@@ -3,6 +3,7 @@
 #include "services/gem_clock.h"
 #include "services/gem_estab_comm.h"
 #include "services/gem_heart_beat.h"
+#include "services/gem_process_program.h"
 #include "services/gem_terminal.h"
 
 namespace kest {
@@ -32,6 +33,10 @@ std::shared_ptr<kest::GEMClock> ControlCore::GEMClock() {
 
 std::shared_ptr<kest::GEMTerminal> ControlCore::GEMTerminal() {
     return Attached<kest::GEMTerminal>(Self());
+}
+
+std::shared_ptr<kest::GEMProcessProgram> ControlCore::GEMProcessProgram() {
+    return Attached<kest::GEMProcessProgram>(Self());
 }
 
 }  // namespace kest

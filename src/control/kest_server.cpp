@@ -115,6 +115,10 @@ std::shared_ptr<kest::GEMEventReport> KestServer::GEMEventReport() {
     return Core().GEMEventReport();
 }
 
+std::shared_ptr<kest::GEMProcessProgram> KestServer::GEMProcessProgram() {
+    return Core().GEMProcessProgram();
+}
+
 bool KestServer::StartGEMTool() {
     return Core().StartGEMTool();
 }

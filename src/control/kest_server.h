@@ -30,6 +30,7 @@ class GEMClock;
 class GEMAlarm;
 class GEMTerminal;
 class GEMEventReport;
+class GEMProcessProgram;
 
 /// How a control is put together; every member has a working default.
 struct KestServerOptions {
@@ -116,6 +117,7 @@ class KestServer final {
     std::shared_ptr<kest::GEMAlarm> GEMAlarm();
     std::shared_ptr<kest::GEMTerminal> GEMTerminal();
     std::shared_ptr<kest::GEMEventReport> GEMEventReport();
+    std::shared_ptr<kest::GEMProcessProgram> GEMProcessProgram();
 
     // --- The operator window ----------------------------------------------------------------
 

@@ -254,14 +254,24 @@ std::span<const std::uint8_t> SecsItem::Data() const noexcept {
     return {reinterpret_cast<const std::uint8_t*>(data_.data()), data_.size()};
 }
 
-void SecsItem::SetData(std::span<const std::uint8_t> data) {
+void SecsItem::RequireWholeValues(std::size_t bytes) const {
     RequireValues();
     std::size_t size = ElementSize(format_);
-    if (size == 0 || data.size() % size != 0) {
-        ThrowInvalidArgument(std::to_string(data.size()) + " bytes are not whole " +
+    if (size == 0 || bytes % size != 0) {
+        ThrowInvalidArgument(std::to_string(bytes) + " bytes are not whole " +
                              std::string(FormatName(format_)) + " values");
     }
+}
+
+void SecsItem::SetData(std::span<const std::uint8_t> data) {
+    RequireWholeValues(data.size());
     AssignData(data.data(), data.size());
+}
+
+std::span<std::uint8_t> SecsItem::ResizeData(std::size_t size) {
+    RequireWholeValues(size);
+    data_.resize(size);
+    return {reinterpret_cast<std::uint8_t*>(data_.data()), data_.size()};
 }
 
 void SecsItem::AssignData(const std::uint8_t* data, std::size_t size) {

@@ -77,6 +77,9 @@ class SecsItem {
     std::span<const std::uint8_t> Data() const noexcept;
     /// Replaces the data; its size must be a whole number of values of the format.
     void SetData(std::span<const std::uint8_t> data);
+    /// Makes the data `size` bytes long and returns it to be filled in place, so that a file is
+    /// read straight into a B item; `size` must be a whole number of values of the format.
+    std::span<std::uint8_t> ResizeData(std::size_t size);
     /// The characters of an A or J item.
     std::string_view Text() const noexcept { return data_; }
 
@@ -107,6 +110,7 @@ class SecsItem {
   private:
     void RequireList() const;
     void RequireValues() const;
+    void RequireWholeValues(std::size_t bytes) const;
     void AppendConverted(const Variant& value);
 
     enmItemFormat format_ = enmItemFormat::FormatList;

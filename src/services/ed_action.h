@@ -53,6 +53,8 @@ class EDAction : public IEDAction {
     void Report(const KestMethod& method) const;
     /// Reports error 6002 "SECS [<primary>] message send failed.".
     void ReportSendFailed(const std::string& primary) const;
+    /// Takes `reply_name` as the reply from now on (an exchange of two messages).
+    void ExpectReply(std::string reply_name) { reply_name_ = std::move(reply_name); }
     /// Runs `body` under the error trap with the source object name + ":" + `member`.
     void Trapped(const char* member, const std::function<void()>& body) const;
 

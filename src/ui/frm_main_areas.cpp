@@ -2,6 +2,7 @@
 // control's Send_ members hand over to.
 #include "core/gem_context.h"
 #include "services/gem_terminal.h"
+#include "ui/formatted_program.h"
 #include "ui/frm_main.h"
 #include "ui/status_areas.h"
 
@@ -54,8 +55,12 @@ Variant frmMain::UploadMapData(const std::string&, const std::string&) {
     return {};  // not offered by this window yet
 }
 
-Variant frmMain::SendFormattedProgram(const std::string&, const std::string&) {
-    return {};  // not offered by this window yet
+Variant frmMain::SendFormattedProgram(const std::string& file_name, const std::string&) {
+    bool sent = false;
+    Trapped("SendFormattedProgram", [&](GemContext& control) {
+        sent = control.SendSECSTrans(NewFormattedProgram(control, file_name), "NULL");
+    });
+    return sent;
 }
 
 Variant frmMain::SendEventToHost(const std::string&) {
