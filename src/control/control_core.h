@@ -44,6 +44,8 @@ class GEMEstabComm;
 class GEMHeartBeat;
 class GEMClock;
 class GEMAlarm;
+class GEMMap;
+class GEMessage;
 class GEMEventReport;
 
 /// The engine behind `KestServer`: it owns the SECS driver, the GEM database, the settings, the
@@ -86,6 +88,8 @@ class ControlCore final : public GemContext, public GEMDBEvents {
     std::shared_ptr<kest::GEMClock> GEMClock();
     std::shared_ptr<kest::GEMAlarm> GEMAlarm();
     std::shared_ptr<kest::GEMEventReport> GEMEventReport();
+    std::shared_ptr<kest::GEMMap> GEMMap();
+    std::shared_ptr<kest::GEMessage> GEMessage();
 
     bool StartGEMTool();
     bool StopGEMTool();

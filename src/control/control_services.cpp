@@ -3,6 +3,7 @@
 #include "services/gem_clock.h"
 #include "services/gem_estab_comm.h"
 #include "services/gem_heart_beat.h"
+#include "services/gem_map.h"
 
 namespace kest {
 
@@ -27,6 +28,14 @@ std::shared_ptr<kest::GEMHeartBeat> ControlCore::GEMHeartBeat() {
 
 std::shared_ptr<kest::GEMClock> ControlCore::GEMClock() {
     return Attached<kest::GEMClock>(Self());
+}
+
+std::shared_ptr<kest::GEMMap> ControlCore::GEMMap() {
+    return Attached<kest::GEMMap>(Self());
+}
+
+std::shared_ptr<kest::GEMessage> ControlCore::GEMessage() {
+    return Attached<kest::GEMessage>(Self());
 }
 
 }  // namespace kest

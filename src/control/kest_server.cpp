@@ -111,6 +111,14 @@ std::shared_ptr<kest::GEMEventReport> KestServer::GEMEventReport() {
     return Core().GEMEventReport();
 }
 
+std::shared_ptr<kest::GEMMap> KestServer::GEMMap() {
+    return Core().GEMMap();
+}
+
+std::shared_ptr<kest::GEMessage> KestServer::GEMessage() {
+    return Core().GEMessage();
+}
+
 bool KestServer::StartGEMTool() {
     return Core().StartGEMTool();
 }

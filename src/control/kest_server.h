@@ -28,6 +28,8 @@ class GEMEstabComm;
 class GEMHeartBeat;
 class GEMClock;
 class GEMAlarm;
+class GEMMap;
+class GEMessage;
 class GEMEventReport;
 
 /// How a control is put together; every member has a working default.
@@ -114,6 +116,8 @@ class KestServer final {
     std::shared_ptr<kest::GEMClock> GEMClock();
     std::shared_ptr<kest::GEMAlarm> GEMAlarm();
     std::shared_ptr<kest::GEMEventReport> GEMEventReport();
+    std::shared_ptr<kest::GEMMap> GEMMap();
+    std::shared_ptr<kest::GEMessage> GEMessage();
 
     // --- The operator window ----------------------------------------------------------------
 

@@ -1,5 +1,5 @@
-// The areas the control refreshes through `RefreshGEMTool`, and the message senders the
-// control's Send_ members hand over to.
+// The areas the control refreshes through `RefreshGEMTool`, and the senders not offered yet
+// (the others are in window_senders.cpp).
 #include "core/gem_context.h"
 #include "ui/frm_main.h"
 #include "ui/status_areas.h"
@@ -49,19 +49,7 @@ void frmMain::Send_Msg_To_Host(const std::string&) {
     // Terminal messages to the host are not offered by this window yet.
 }
 
-bool frmMain::Request_Download_Map(const std::string&, const std::string&) {
-    return false;  // not offered by this window yet
-}
-
-Variant frmMain::UploadMapData(const std::string&, const std::string&) {
-    return {};  // not offered by this window yet
-}
-
 Variant frmMain::SendFormattedProgram(const std::string&, const std::string&) {
-    return {};  // not offered by this window yet
-}
-
-Variant frmMain::SendEventToHost(const std::string&) {
     return {};  // not offered by this window yet
 }
 
