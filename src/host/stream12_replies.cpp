@@ -48,9 +48,12 @@ void AddCount(Rows& rows, const char* name, std::size_t count) {
     rows.push_back(MapDataRow{name, kSingle, "U4", std::to_string(count)});
 }
 
-// An acknowledge code: one value in a single item.
+// An acknowledge code: one value in a single item (a text of any length but none).
 Verdict ReadCode(const SecsItem& body, Rows& rows, const char* name) {
-    if (body.IsList() || body.Count() != 1) return Verdict::kIllegal;
+    const bool text = IsTextFormat(body.Format());
+    if (body.IsList() || body.Count() == 0 || (!text && body.Count() != 1)) {
+        return Verdict::kIllegal;
+    }
     rows.push_back(MapDataRow{name, kSingle,
                               std::string(AttributeFormatText(static_cast<int>(body.Format()))),
                               std::string(Trim(body.ToText()))});
