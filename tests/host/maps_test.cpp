@@ -122,20 +122,23 @@ INSTANTIATE_TEST_SUITE_P(
             "S12F14_pair_of_three", R(14, L(A("W1"), B({0}), L(L(I4(1), A("1"), A("2"))))), {}},
         StoreCase{"S12F14_pairs_as_text", R(14, L(A("W1"), B({0}), A("11"))), {}},
         StoreCase{"S12F16_three_items", R(16, L(A("W2"), B({1}), I2(3))), {}},
+        StoreCase{"S12F16_five_items", R(16, L(A("W2"), B({1}), I2(3), A("1"), A("2"))), {}},
         StoreCase{"S12F18_mid_as_list", R(18, L(L(), B({0}), L())), {}},
         StoreCase{
             "S12F18_die_as_leaf", R(18, L(A("W1"), B({0}), L(L(I2(1), A("1")), A("2")))), {}}),
     kLabel);
 
-TEST_F(MapReplies, MoreThanAMillionPointsAreTooLong) {
+TEST_F(MapReplies, MoreThanAMillionPointsOrDiesAreTooLong) {
     const std::vector<std::string> before = h.Rows(kTable);
-    SecsItem points;
-    points.ReserveChildren(1'000'001);
+    // The count is refused before any element is looked at.
+    SecsItem many;
+    many.ReserveChildren(1'000'001);
     for (int i = 0; i < 1'000'001; ++i)
-        points.AddItem(enmItemFormat::FormatI4);
-    h.driver->InjectReply(h.driver->CreateTransaction("S12F3"), R(4, SetupData(std::move(points))));
+        many.AddItem(enmItemFormat::FormatI4);
+    h.driver->InjectReply(h.driver->CreateTransaction("S12F17"), R(18, L(A("W1"), B({0}), many)));
+    h.driver->InjectReply(h.driver->CreateTransaction("S12F3"), R(4, SetupData(std::move(many))));
     EXPECT_EQ(Changed(before), std::vector<std::string>{});
-    EXPECT_EQ(Sent(), std::vector<std::string>{"S9F11"});
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"S9F11", "S9F11"}));
 }
 
 TEST_F(MapReplies, SetupDataFromTheHostUnaskedIsStoredAndNotAnswered) {
