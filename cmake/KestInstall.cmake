@@ -12,7 +12,7 @@ set(kest_public_roots
     control/kest_server.h control/app_directory.h core/gem_types.h
     services/gem_estab_comm.h services/gem_heart_beat.h services/gem_clock.h
     services/gem_alarm.h services/gem_event_report.h services/gem_terminal.h
-    services/gem_process_program.h
+    services/gem_process_program.h services/gem_map.h
     settings/secs_protocol.h settings/secs_initialize.h
     gemdb/gemdb.h driver/secs_driver.h ui/frm_main.h queue/queue_store.h)
 set(kest_public_headers "")

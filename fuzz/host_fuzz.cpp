@@ -5,7 +5,8 @@
 // (5008) aborts, as does a reply that does not belong to the primary.
 //
 // Input: byte 0 stream (7 bits), byte 1 function, byte 2 flags (bit 0 W-bit, bits 1-3 control
-// state 1 to 5, bit 4 not communicating, bit 5 foreign device ID), then the SECS-II body.
+// state 1 to 5, bit 4 not communicating, bit 5 foreign device ID, bit 6 the message is the
+// host's reply to the equipment's primary of the function before), then the SECS-II body.
 #include <stdlib.h>
 
 #include <asio/io_context.hpp>
@@ -55,6 +56,9 @@ class RecordingDriver final : public SecsDriver,
 
     void Receive(const std::shared_ptr<SecsTransaction>& trans) {
         if (auto events = events_.lock()) events->ReceivedPrimary(trans, 0, "");
+    }
+    void ReceiveReply(const std::shared_ptr<SecsTransaction>& trans) {
+        if (auto events = events_.lock()) events->ReceivedSecondary(trans, 0, "");
     }
 
     std::weak_ptr<SecsDriverEvents> events_;
@@ -144,6 +148,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     space.driver->replies.clear();
 
     const int device_id = (flags & 0x20) != 0 ? 1 : 0;
+    if ((flags & 0x40) != 0) {
+        auto sent = std::make_shared<SecsTransaction>(
+            space.driver, device_id, SecsMessage(stream, function - 1, true), primary);
+        space.driver->ReceiveReply(sent);
+        for (int code : space.errors)  // 75: no recipe directory for an object downloaded
+            Require(ExpectedError(code) || code == 75);
+        Require(space.driver->replies.empty());  // a reply is never answered
+        Require(space.driver->sent.size() <= 1);
+        return 0;
+    }
     auto trans = std::make_shared<SecsTransaction>(
         space.driver, device_id, primary,
         MessageDictionary::Default().ReplyShell(stream, function));

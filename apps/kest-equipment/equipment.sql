@@ -69,3 +69,27 @@ INSERT INTO RemoteCommand_RCMD (V_alue, TotalCPname) VALUES
 UPDATE secs_gemvar SET var_val = 'KEST-SAMPLE' WHERE var_name = 'EquipmentModel';
 UPDATE secs_gemvar SET var_val = 'Kest sample chamber' WHERE var_name = 'EquipmentName';
 UPDATE secs_gemvar SET var_val = '1.0.0' WHERE var_name = 'SoftwareRevision';
+
+-- A 10 x 10 wafer map the host can pull (S12F1 set-up, S12F11 dies) and the rows its own map
+-- data is stored into (S12F4 set-up, S12F18 dies).
+INSERT INTO secs_S12data_EquipToHost (attribute_name, NumberX, attribute_format, attribute_value)
+VALUES
+    ('MID', 'NotUsed', 'A', 'W10X10'), ('IDTYP', 'NotUsed', 'B', '0'),
+    ('FNLOC', 'NotUsed', 'U2', '0'), ('FFROT', 'NotUsed', 'U2', '0'),
+    ('ORLOC', 'NotUsed', 'B', '2'), ('RPSEL', 'NotUsed', 'U1', '0'),
+    ('REFP_Type', 'NotUsed', 'A', '1'), ('REFP_Count', 'NotUsed', 'U4', '2'),
+    ('REFP', '1', 'I2', '0,0'), ('REFP', '2', 'I2', '9,9'),
+    ('DUTMS', 'NotUsed', 'A', 'mm'), ('XDIES', 'NotUsed', 'U4', '5000'),
+    ('YDIES', 'NotUsed', 'U4', '5000'), ('ROWCT', 'NotUsed', 'U4', '10'),
+    ('COLCT', 'NotUsed', 'U4', '10'), ('NULBC', 'NotUsed', 'A', '.'),
+    ('PRDCT', 'NotUsed', 'U4', '100'), ('PRAXI', 'NotUsed', 'B', '0'),
+    ('SDBIN', 'NotUsed', 'B', '0'), ('S12F11_Count', 'NotUsed', 'U4', '100');
+INSERT INTO secs_S12data_EquipToHost (attribute_name, NumberX, attribute_format, attribute_value)
+WITH RECURSIVE die(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM die WHERE k < 100)
+SELECT 'XYPOS', k, 'I2', ((k - 1) % 10) || ',' || ((k - 1) / 10) FROM die
+UNION ALL SELECT 'BINLT', k, 'A', CASE WHEN k % 7 = 0 THEN 'X' ELSE '1' END FROM die;
+INSERT INTO secs_S12data_HostToEquip (attribute_name, NumberX, attribute_format, attribute_value)
+WITH RECURSIVE die(k) AS (SELECT 1 UNION ALL SELECT k + 1 FROM die WHERE k < 100)
+SELECT 'XYPOS', k, 'NotUsed', 'NULL' FROM die
+UNION ALL SELECT 'BINLT', k, 'NotUsed', 'NULL' FROM die
+UNION ALL SELECT 'REFP', k, 'NotUsed', 'NULL' FROM die WHERE k <= 2;

@@ -17,6 +17,7 @@
 #include "process_simulator.h"
 #include "queue/queue_store.h"
 #include "queue_reader.h"
+#include "services/gem_map.h"
 #include "services/gem_process_program.h"
 #include "services/gem_terminal.h"
 #include "settings/secs_protocol.h"
@@ -96,8 +97,42 @@ void Upload(kest::KestServer& server, const std::filesystem::path& recipes,
     }
 }
 
+// The map commands a host uses to make this equipment start a transfer:
+//   MAP {FUNCTION n}   sends the stream 12 message of odd function n from the EquipToHost rows
+//   MAPECHO            copies the dies the host last sent (S12F18) into the EquipToHost rows
+//                      and sends them back as S12F11
+//   MAPOBJECT {OBJID}  asks the host for the object's map data (S14F1)
+void AnswerMapCommand(kest::KestServer& server, kest::KestCommand& command) {
+    std::string value;
+    for (const auto& input : command.Inputs()) {
+        if (input.CPNAME == "FUNCTION" || input.CPNAME == "OBJID") value = input.CPVAL.ToText();
+    }
+    const bool echo = command.RCMD == "MAPECHO";
+    const bool known = echo || command.RCMD == "MAP" || command.RCMD == "MAPOBJECT";
+    command.HCACK = !known ? 1 : (!echo && value.empty()) ? 3 : 0;
+    server.ReplyCommand(command);
+    if (command.HCACK != 0) return;
+    if (command.RCMD == "MAPOBJECT") {
+        server.Send_S14F1(value, "");
+        return;
+    }
+    if (echo) {
+        std::vector<kest::MapDataRow> dies;
+        for (auto& row : server.GEMDB()->MapDataRows("secs_S12data_HostToEquip")) {
+            if (row.name == "S12F18_ChildCount") row.name = "S12F11_Count";
+            if (row.name == "XYPOS" || row.name == "BINLT" || row.name == "S12F11_Count") {
+                dies.push_back(std::move(row));
+            }
+        }
+        server.GEMDB()->UpdateMapRows("secs_S12data_EquipToHost", dies);
+        value = "11";
+    }
+    server.GEMMap()->MapSetupDataSend(value);
+}
+
 // Remote commands START, STOP and PAUSE drive the simulated process, UPLOAD sends a process
-// program; others are refused (HCACK 1, command does not exist).
+// program, MAP, MAPECHO and MAPOBJECT start map transfers; others are refused (HCACK 1, command
+// does not exist).
 kest::KestListener CommandAnswerer(kest::KestServer& server,
                                    kest::equipment::ProcessSimulator& process,
                                    const std::filesystem::path& recipes) {
@@ -118,6 +153,10 @@ kest::KestListener CommandAnswerer(kest::KestServer& server,
             command.HCACK = count > 0 ? 0 : 3;  // 3: a parameter is invalid
             server.ReplyCommand(command);
             if (count > 0) process.Burst(count);
+            return;
+        }
+        if (command.RCMD.starts_with("MAP")) {
+            AnswerMapCommand(server, command);
             return;
         }
         command.HCACK = process.Command(command.RCMD) ? 0 : 1;

@@ -46,6 +46,8 @@ class GEMHeartBeat;
 class GEMClock;
 class GEMAlarm;
 class GEMTerminal;
+class GEMMap;
+class GEMessage;
 class GEMEventReport;
 class GEMProcessProgram;
 
@@ -91,6 +93,8 @@ class ControlCore final : public GemContext, public GEMDBEvents {
     std::shared_ptr<kest::GEMTerminal> GEMTerminal();
     std::shared_ptr<kest::GEMEventReport> GEMEventReport();
     std::shared_ptr<kest::GEMProcessProgram> GEMProcessProgram();
+    std::shared_ptr<kest::GEMMap> GEMMap();
+    std::shared_ptr<kest::GEMessage> GEMessage();
 
     bool StartGEMTool();
     bool StopGEMTool();

@@ -3,6 +3,7 @@
 #include "services/gem_clock.h"
 #include "services/gem_estab_comm.h"
 #include "services/gem_heart_beat.h"
+#include "services/gem_map.h"
 #include "services/gem_process_program.h"
 #include "services/gem_terminal.h"
 
@@ -37,6 +38,14 @@ std::shared_ptr<kest::GEMTerminal> ControlCore::GEMTerminal() {
 
 std::shared_ptr<kest::GEMProcessProgram> ControlCore::GEMProcessProgram() {
     return Attached<kest::GEMProcessProgram>(Self());
+}
+
+std::shared_ptr<kest::GEMMap> ControlCore::GEMMap() {
+    return Attached<kest::GEMMap>(Self());
+}
+
+std::shared_ptr<kest::GEMessage> ControlCore::GEMessage() {
+    return Attached<kest::GEMessage>(Self());
 }
 
 }  // namespace kest

@@ -119,6 +119,14 @@ std::shared_ptr<kest::GEMProcessProgram> KestServer::GEMProcessProgram() {
     return Core().GEMProcessProgram();
 }
 
+std::shared_ptr<kest::GEMMap> KestServer::GEMMap() {
+    return Core().GEMMap();
+}
+
+std::shared_ptr<kest::GEMessage> KestServer::GEMessage() {
+    return Core().GEMessage();
+}
+
 bool KestServer::StartGEMTool() {
     return Core().StartGEMTool();
 }

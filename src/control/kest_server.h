@@ -29,6 +29,8 @@ class GEMHeartBeat;
 class GEMClock;
 class GEMAlarm;
 class GEMTerminal;
+class GEMMap;
+class GEMessage;
 class GEMEventReport;
 class GEMProcessProgram;
 
@@ -118,6 +120,8 @@ class KestServer final {
     std::shared_ptr<kest::GEMTerminal> GEMTerminal();
     std::shared_ptr<kest::GEMEventReport> GEMEventReport();
     std::shared_ptr<kest::GEMProcessProgram> GEMProcessProgram();
+    std::shared_ptr<kest::GEMMap> GEMMap();
+    std::shared_ptr<kest::GEMessage> GEMessage();
 
     // --- The operator window ----------------------------------------------------------------
 

@@ -63,6 +63,15 @@ struct GEMDBErrorInfo {
 ///   and trusted until `NoticeExternalChange()`, which the owner calls when a
 ///   `DatabaseChangeWatch` on the file fires; it drops everything only when another connection
 ///   committed (our own commits leave data_version as it is).
+/// One row of a stream 12 data table: attribute_name, NumberX, attribute_format and
+/// attribute_value.
+struct MapDataRow {
+    std::string name;
+    std::string number;
+    std::string format;
+    std::string value;
+};
+
 class GEMDB {
   public:
     /// Opens "GEM.mdb" in `program_directory`. The file must exist (it is never created here);
@@ -266,6 +275,13 @@ class GEMDB {
     /// The same on `table` (a stream 12 data table or secs_S12setting) for one occurrence.
     bool getMapData2(std::string_view table, std::string_view attribute, std::string_view number,
                      std::string& format, std::string& data);
+    /// Every row of a stream 12 data table, in table order (one read where a message needs
+    /// many attributes).
+    std::vector<MapDataRow> MapDataRows(std::string_view table);
+    /// Writes attribute_format and attribute_value of each of `rows` in a stream 12 data table,
+    /// all in one transaction: a failure is reported and leaves the table as it was. Rows are
+    /// never inserted; a missing one changes nothing.
+    bool UpdateMapRows(std::string_view table, const std::vector<MapDataRow>& rows);
 
     // --- Text results for the application (program-directory database) ---------------------
     // A failure raises no error notification: the result is what was built before it, and the

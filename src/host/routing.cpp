@@ -5,6 +5,7 @@
 
 #include "host/queued_acknowledges.h"
 #include "host/stream10_terminal.h"
+#include "host/stream12_replies.h"
 #include "host/stream14_handlers.h"
 #include "host/stream1_handlers.h"
 #include "host/stream1_namelists.h"
@@ -36,21 +37,21 @@ constexpr std::array<HostRoute, 39> kPrimaryRoutes{{
     {2, 49, &ReplyS2F49}, {5, 3, &ReplyS5F3},   {5, 5, &ReplyS5F5},   {5, 7, &ReplyS5F7},
     {6, 15, &ReplyS6F15}, {6, 19, &ReplyS6F19}, {6, 23, &ReplyS6F23}, {7, 1, &ReplyS7F1},
     {7, 3, &ReplyS7F3},   {7, 5, &ReplyS7F5},   {7, 17, &ReplyS7F17}, {7, 19, &ReplyS7F19},
-    {10, 3, &ReplyS10F3}, {10, 5, &ReplyS10F5}, {12, 4, nullptr},
+    {10, 3, &ReplyS10F3}, {10, 5, &ReplyS10F5}, {12, 4, &ReplyS12F4},
 }};
 
 // The host's replies that the handler owns (acknowledgements passed on to the equipment
 // software, wafer-map data stored in the database). Rows without a handler are ignored.
 constexpr std::array<HostRoute, 15> kSecondaryRoutes{{
-    {12, 2, nullptr},
-    {12, 4, nullptr},
-    {12, 6, nullptr},
-    {12, 8, nullptr},
-    {12, 10, nullptr},
-    {12, 12, nullptr},
-    {12, 14, nullptr},
-    {12, 16, nullptr},
-    {12, 18, nullptr},
+    {12, 2, &ReplyS12F2},
+    {12, 4, &ReplyS12F4},
+    {12, 6, &ReplyS12F6},
+    {12, 8, &ReplyS12F8},
+    {12, 10, &ReplyS12F10},
+    {12, 12, &ReplyS12F12},
+    {12, 14, &ReplyS12F14},
+    {12, 16, &ReplyS12F16},
+    {12, 18, &ReplyS12F18},
     {5, 2, &ReplyS5F2},
     {6, 12, &ReplyS6F12},
     {7, 4, &ReplyS7F4},

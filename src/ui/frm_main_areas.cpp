@@ -1,5 +1,5 @@
-// The areas the control refreshes through `RefreshGEMTool`, and the message senders the
-// control's Send_ members hand over to.
+// The areas the control refreshes through `RefreshGEMTool`, and the senders not offered yet
+// (the others are in window_senders.cpp).
 #include "core/gem_context.h"
 #include "services/gem_terminal.h"
 #include "ui/formatted_program.h"
@@ -47,24 +47,12 @@ void frmMain::Send_Msg_To_Host(const std::string& text) {
     });
 }
 
-bool frmMain::Request_Download_Map(const std::string&, const std::string&) {
-    return false;  // not offered by this window yet
-}
-
-Variant frmMain::UploadMapData(const std::string&, const std::string&) {
-    return {};  // not offered by this window yet
-}
-
 Variant frmMain::SendFormattedProgram(const std::string& file_name, const std::string&) {
     bool sent = false;
     Trapped("SendFormattedProgram", [&](GemContext& control) {
         sent = control.SendSECSTrans(NewFormattedProgram(control, file_name), "NULL");
     });
     return sent;
-}
-
-Variant frmMain::SendEventToHost(const std::string&) {
-    return {};  // not offered by this window yet
 }
 
 }  // namespace kest

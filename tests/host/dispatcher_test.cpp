@@ -111,8 +111,7 @@ TEST_F(Dispatcher, AHandlerFailureIsTrappedUnderItsOwnNameAndSendsNothing) {
 }
 
 TEST_F(Dispatcher, HostRepliesWithoutAHandlerAreIgnoredQuietly) {
-    h.driver->InjectReply(h.driver->CreateTransaction("S12F3"),
-                          SecsMessage(12, 4, false, L(A("MID"))));
+    h.driver->InjectReply(h.driver->CreateTransaction("S6F1"), SecsMessage(6, 2, false, B({0})));
     h.driver->InjectReply(h.driver->CreateTransaction("S2F17"), SecsMessage(2, 18, false, A()));
     h.driver->InjectReply(h.driver->CreateTransaction("S1F13"),
                           SecsMessage(9, 2, false, B({0x80, 0, 1, 13, 0x80, 1, 0, 0, 0, 0})));
