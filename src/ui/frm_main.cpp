@@ -45,6 +45,10 @@ void frmMain::Observe(GemContext& control) {
     // notification.
     control.State().Attach();
     subscription_ = control.Subscribe(KestListener{
+        .MethodNotification =
+            [this, alive](const KestMethod& m) {
+                if (!alive.expired()) moGEMServer_MethodNotification(m);
+            },
         .EventNotification =
             [this, alive](const KestEvent& e) {
                 if (!alive.expired()) moGEMServer_EventNotification(e);

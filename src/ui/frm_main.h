@@ -102,6 +102,9 @@ class frmMain final : public std::enable_shared_from_this<frmMain> {
     /// Follows the control's events for what it shows: the connection, host requests,
     /// traces and time-outs.
     void moGEMServer_EventNotification(const KestEvent& event);
+    /// Writes the result line of a process program transfer ("Recipe [id] upload to host
+    /// success." ...).
+    void moGEMServer_MethodNotification(const KestMethod& method);
 
     // --- The areas `RefreshGEMTool` refreshes, in its order ---------------------------------
 
@@ -148,6 +151,13 @@ class frmMain final : public std::enable_shared_from_this<frmMain> {
     /// The clear button of the terminal message window: empties and closes it and reports the
     /// event "GemMessageAcknowledge".
     bool ClearTerminalButton();
+    /// The upload dialog's list: the programs directly in "PPDirectory" whose extension is
+    /// "PPFileExt", sorted.
+    std::vector<std::string> UploadList();
+    /// The upload dialog's OK: the chosen program (one of `UploadList`) goes to the host.
+    bool UploadButton(const std::string& ppid);
+    /// The download dialog's OK: the program `ppid` is fetched from the host into "PPDirectory".
+    bool DownloadButton(const std::string& ppid);
     /// Today's service or SECS-II log; a missing file shows "<name>.log not exist!".
     std::optional<std::filesystem::path> LogFile(WindowLog log);
 

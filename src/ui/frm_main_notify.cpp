@@ -30,6 +30,29 @@ void frmMain::moGEMServer_EventNotification(const KestEvent& event) {
     });
 }
 
+void frmMain::moGEMServer_MethodNotification(const KestMethod& method) {
+    Trapped("moGEMServer_MethodNotification", [&](GemContext&) {
+        if (!loaded_ || method.ServiceName != "GEMProcessProgram") return;
+        std::string ppid;
+        for (const KestItem& input : method.Inputs()) {
+            if (input.ItemName == "PPID") ppid = input.ItemValue.ToText();
+        }
+        const std::string recipe = "Recipe [" + ppid + "]";
+        if (method.MethodName == "RecipeUploadToHost") {
+            const std::int32_t ppgnt = method.Output("PPGNT").ToInt32();
+            const std::int32_t ackc7 = method.Output("ACKC7").ToInt32();
+            // A grant refused by the host ends with ACKC7 -1 and never sent the program.
+            const char* outcome = ppgnt == 0 && ackc7 == 0   ? "success"
+                                  : ppgnt != 0 && ackc7 == -1 ? "rejected"
+                                                              : "failed";
+            AddResult(recipe + " upload to host " + outcome + ".");
+        } else if (method.MethodName == "RecipeDownloadFromHost") {
+            const bool received = method.Output("FileReceived").ToBool();
+            AddResult(recipe + " download from host " + (received ? "success." : "failed."));
+        }
+    });
+}
+
 void frmMain::OnStateMoved(GemContext& control, StateAspect aspect) {
     switch (aspect) {
         case StateAspect::Communication:

@@ -254,5 +254,38 @@ TEST_F(SettingsTest, TerminalButtonsNeedALiveOnlineLinkAndText) {
     EXPECT_EQ(ReportedCEIDs().back(), 10);  // "GemMessageAcknowledge"
 }
 
+TEST_F(SettingsTest, UploadAndDownloadDialogsSendAndWriteTheirResultLines) {
+    using namespace kest::build;
+    Admin();
+    const auto recipes = h.dir / "recipes";
+    std::filesystem::create_directories(recipes);
+    for (const char* name : {"b.rcp", "a.rcp", "c.txt"}) std::ofstream(recipes / name) << "xyz";
+    h.SetGemVar("PPDirectory", recipes.string());
+    h.SetGemVar("PPFileExt", "rcp");
+    EXPECT_EQ(window->UploadList(), (std::vector<std::string>{"a.rcp", "b.rcp"}));
+    h.core->SetSetting("PortOpened", "TRUE");
+    h.SetGemVar("CommState", 2);
+    h.SetGemVar("ControlState", 5);
+
+    EXPECT_FALSE(window->UploadButton("c.txt"));
+    EXPECT_EQ(Boxes().back(), "Please select Recipe ID!");
+    EXPECT_FALSE(window->DownloadButton("A B"));
+    EXPECT_EQ(Boxes().back(), "Please make sure no space in the Recipe ID!");
+    EXPECT_EQ(Count("S7F1") + Count("S7F5"), 0u);
+
+    ASSERT_TRUE(window->UploadButton("a.rcp"));
+    EXPECT_EQ(Sent("S7F1").back()->Primary().Item(1), L(A("a.rcp"), U4(3)));
+    Answer("S7F1", SecsMessage(7, 2, false, B({1})));  // already have it
+    ASSERT_TRUE(window->DownloadButton("new.rcp"));
+    Answer("S7F5", SecsMessage(7, 6, false, L(A("new.rcp"), B({1, 2}))));
+    ASSERT_TRUE(window->DownloadButton("gone.rcp"));
+    Answer("S7F5", SecsMessage(7, 6, false, L()));
+    EXPECT_EQ(Fields().Results,
+              (std::vector<std::string>{"Recipe [a.rcp] upload to host rejected.",
+                                        "Recipe [new.rcp] download from host success.",
+                                        "Recipe [gone.rcp] download from host failed."}));
+    EXPECT_EQ(std::filesystem::file_size(recipes / "new.rcp"), 2u);
+}
+
 }  // namespace
 }  // namespace kest::test
