@@ -55,4 +55,8 @@ std::unique_ptr<Secs1Stream> TcpStream(asio::ip::tcp::socket socket) {
     return std::make_unique<AsioStream<asio::ip::tcp::socket>>(std::move(socket));
 }
 
+std::unique_ptr<Secs1Stream> DescriptorStream(asio::posix::stream_descriptor descriptor) {
+    return std::make_unique<AsioStream<asio::posix::stream_descriptor>>(std::move(descriptor));
+}
+
 }  // namespace kest

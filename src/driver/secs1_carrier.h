@@ -3,6 +3,7 @@
 #include <asio/any_io_executor.hpp>
 #include <asio/buffer.hpp>
 #include <asio/ip/tcp.hpp>
+#include <asio/posix/stream_descriptor.hpp>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -31,5 +32,7 @@ std::unique_ptr<Secs1Stream> OpenSerialStream(const asio::any_io_executor& execu
                                               std::string& problem);
 /// A connected socket as a stream; small writes go out at once (line control is byte by byte).
 std::unique_ptr<Secs1Stream> TcpStream(asio::ip::tcp::socket socket);
+/// An open descriptor as a stream (the master side of a pseudo-terminal).
+std::unique_ptr<Secs1Stream> DescriptorStream(asio::posix::stream_descriptor descriptor);
 
 }  // namespace kest

@@ -58,6 +58,11 @@ class Secs1Transport final : public Transport,
     /// SECS-I has no link test.
     bool Linktest(std::function<void(bool)>) override { return false; }
     std::uint16_t ListeningPort() const override;
+    /// Serves a stream opened elsewhere instead of `Open` (the master side of a
+    /// pseudo-terminal in benchmarks).
+    void Adopt(std::unique_ptr<Secs1Stream> stream, const std::string& note) {
+        Serve(std::move(stream), note);
+    }
 
   private:
     void OpenSerial();
