@@ -58,6 +58,7 @@ class End final : public TransportEvents {
         }
     }
     void MessageRejected(std::uint32_t, const std::string&) override {}
+    void MessageSent(const MessageHeader&) override {}
     void MessageFailed(const MessageHeader&, const std::string& reason) override {
         throw std::runtime_error(reason);
     }

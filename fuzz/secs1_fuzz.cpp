@@ -24,6 +24,7 @@ class Line final : public kest::Secs1Link {
     void MessageArrived(const kest::MessageHeader&, std::span<const std::uint8_t> body) override {
         if (body.size() > kMaxBody) std::abort();
     }
+    void MessageSent(const kest::MessageHeader&) override {}
     void SendFailed(const kest::MessageHeader&, int, const std::string&) override {}
     void ReceiveFailed(int, const std::string&) override {}
     void Trace(kest::LogDirection, const std::string&) override {}

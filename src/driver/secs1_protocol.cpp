@@ -210,7 +210,11 @@ void Secs1Protocol::BlockDone() {
     state_ = State::Idle;
     retries_ = 0;
     auto& message = outgoing_.front();
-    if (++message.next == message.blocks.size()) outgoing_.pop_front();
+    if (++message.next == message.blocks.size()) {
+        MessageHeader header = message.header;
+        outgoing_.pop_front();
+        link_.MessageSent(header);
+    }
     StartSending();
 }
 

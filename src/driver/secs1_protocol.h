@@ -47,6 +47,8 @@ class Secs1Link {
     /// A whole message arrived; `body` is valid during the call only.
     virtual void MessageArrived(const MessageHeader& header,
                                 std::span<const std::uint8_t> body) = 0;
+    /// The last block of a message was acknowledged.
+    virtual void MessageSent(const MessageHeader& header) = 0;
     /// A message could not be sent (retry limit reached, too large).
     virtual void SendFailed(const MessageHeader& header, int code, const std::string& text) = 0;
     /// A message being received was lost (T4, a missing block, too large).

@@ -231,6 +231,10 @@ void Secs1Transport::MessageArrived(const MessageHeader& header,
     if (events_) events_->MessageReceived(header, body);
 }
 
+void Secs1Transport::MessageSent(const MessageHeader& header) {
+    if (events_) events_->MessageSent(header);
+}
+
 void Secs1Transport::SendFailed(const MessageHeader& header, int code, const std::string& text) {
     if (events_) events_->MessageFailed(header, text);
     if (code != driver_error::kSendFailed) Report(code, text);

@@ -58,6 +58,8 @@ class Secs1Transport final : public Transport,
     /// SECS-I has no link test.
     bool Linktest(std::function<void(bool)>) override { return false; }
     std::uint16_t ListeningPort() const override;
+    /// Blocks take line time: T3 starts once the last one is acknowledged.
+    bool ReportsSent() const noexcept override { return true; }
     /// Serves a stream opened elsewhere instead of `Open` (the master side of a
     /// pseudo-terminal in benchmarks).
     void Adopt(std::unique_ptr<Secs1Stream> stream, const std::string& note) {
@@ -82,6 +84,7 @@ class Secs1Transport final : public Transport,
     void StartTimer(Secs1Timer timer, std::chrono::milliseconds after) override;
     void StopTimer(Secs1Timer timer) override;
     void MessageArrived(const MessageHeader& header, std::span<const std::uint8_t> body) override;
+    void MessageSent(const MessageHeader& header) override;
     void SendFailed(const MessageHeader& header, int code, const std::string& text) override;
     void ReceiveFailed(int code, const std::string& text) override;
     void Trace(LogDirection direction, const std::string& what) override;

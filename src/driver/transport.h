@@ -49,6 +49,9 @@ class TransportEvents {
                                  std::span<const std::uint8_t> body) = 0;
     /// The remote entity rejected the data message sent with `system_bytes`.
     virtual void MessageRejected(std::uint32_t system_bytes, const std::string& reason) = 0;
+    /// The last byte of a data message went out (SECS-I: its last block was acknowledged), which
+    /// is where its reply time-out starts.
+    virtual void MessageSent(const MessageHeader& header) = 0;
     /// A data message handed over could not be delivered (SECS-I: its retries ran out); the link
     /// stays up.
     virtual void MessageFailed(const MessageHeader& header, const std::string& reason) = 0;
@@ -76,6 +79,8 @@ class Transport {
     /// Asks the link whether the remote entity answers; `done(true)` when it does. False when
     /// the transport has no such check or no connection is open.
     virtual bool Linktest(std::function<void(bool)> done) = 0;
+    /// True when the transport reports `MessageSent`: the reply time-out waits for it.
+    virtual bool ReportsSent() const noexcept { return false; }
     /// The TCP port a passive transport listens on, 0 when it does not listen.
     virtual std::uint16_t ListeningPort() const = 0;
 };

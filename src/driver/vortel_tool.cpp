@@ -210,6 +210,13 @@ void VortelTool::LineTrace(LogDirection direction, const std::string& what) {
     secs1_log_.Control(direction, what);
 }
 
+void VortelTool::MessageSent(const MessageHeader& header) {
+    // A long message on a slow line may take longer than T3 to go out; the wait starts now.
+    if (auto entry = open_.Take(header.system_bytes)) {
+        OpenTransaction(entry->transaction, header.system_bytes, entry->retries_left, true);
+    }
+}
+
 void VortelTool::MessageFailed(const MessageHeader& header, const std::string& reason) {
     auto self = shared_from_this();
     open_.Take(header.system_bytes);

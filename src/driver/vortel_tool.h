@@ -87,6 +87,7 @@ class VortelTool final : public SecsDriver,
     void MessageRejected(std::uint32_t system_bytes, const std::string& reason) override;
     void LinkTrace(LogDirection direction, const std::string& what) override;
     void LinkNote(const std::string& text) override;
+    void MessageSent(const MessageHeader& header) override;
     void MessageFailed(const MessageHeader& header, const std::string& reason) override;
     void LineTrace(LogDirection direction, const std::string& what) override;
 
@@ -104,8 +105,10 @@ class VortelTool final : public SecsDriver,
     bool TransportReady(std::string_view verb, const MessageRef& about);
     void Transmit(const MessageHeader& header, const SecsMessage& message,
                   std::vector<std::uint8_t> body, std::string_view remark = {});
+    /// Registers a primary awaiting its reply; T3 starts now, or once the message is out when
+    /// the transport says so (`started` false and `ReportsSent`).
     void OpenTransaction(const std::shared_ptr<SecsTransaction>& transaction,
-                         std::uint32_t system_bytes, int retries);
+                         std::uint32_t system_bytes, int retries, bool started = false);
     bool Resend(std::uint32_t system_bytes, OpenTransactions::Entry entry);
     void AbandonOpen(const std::string& why);
     void ArmT3(OpenTransactions::TimePoint deadline);

@@ -42,8 +42,10 @@ TEST(Secs1Protocol, SendsASingleBlockMessageInOneExchange) {
     EXPECT_EQ(eq.Running(Secs1Timer::Line), 10s);
     eq.In("04");
     EXPECT_EQ(eq.Out(), "0a 80 01 81 01 80 01 00 00 00 01 01 85");
+    EXPECT_TRUE(eq.sent.empty());
     eq.In("06");
     EXPECT_EQ(eq.Out(), "");
+    EXPECT_EQ(eq.sent, std::vector<std::uint32_t>{1});
     EXPECT_TRUE(eq.protocol.Quiet());
     EXPECT_FALSE(eq.Running(Secs1Timer::Line));
     // A body beyond the size limit never reaches the line.
@@ -222,7 +224,7 @@ TEST(Secs1Protocol, InterleavedMessagesAreJoinedBySystemBytes) {
     EXPECT_TRUE(eq.failures.empty());
 }
 
-// Both sides start sending at once: the host gives way, the equipment's message goes first, and
+// Both sides start sending at once: the host gives way and
 // multi-block messages cross without loss.
 TEST(Secs1Protocol, ContentionLetsTheEquipmentGoFirst) {
     ScriptedLine eq(Equipment());

@@ -30,6 +30,7 @@ class ScriptedLine : public Secs1Link {
     void MessageArrived(const MessageHeader& header, std::span<const std::uint8_t> body) override {
         arrived.push_back({header, {body.begin(), body.end()}});
     }
+    void MessageSent(const MessageHeader& header) override { sent.push_back(header.system_bytes); }
     void SendFailed(const MessageHeader& header, int code, const std::string&) override {
         failures.push_back("send S" + std::to_string(header.stream) + "F" +
                            std::to_string(header.function) + " " + std::to_string(code));
@@ -68,6 +69,7 @@ class ScriptedLine : public Secs1Link {
     std::map<Secs1Timer, std::chrono::milliseconds> timers;
     std::vector<Arrival> arrived;
     std::vector<std::string> failures;
+    std::vector<std::uint32_t> sent;
     Secs1Protocol protocol;
 };
 

@@ -129,6 +129,23 @@ TEST_P(Secs1Wire, RetryLimitFailsTheMessageAndReportsTheLine) {
     EXPECT_EQ(host_.Read(1, 50ms), "") << "no third ENQ";
 }
 
+// T3 counts from the acknowledged last block, not from the hand-over: a line that keeps the
+// message waiting longer than T3 costs no reply time-out.
+TEST_P(Secs1Wire, ReplyTimeoutStartsWhenTheMessageIsOut) {
+    eq_.driver->SetTimer(ProtocolTimer::T3, kShort);
+    host_.Attach(*eq_.driver, GetParam());
+    ASSERT_TRUE(RunUntil(io_, [&] { return eq_.events->Count("Connect") == 1; }));
+    ASSERT_TRUE(eq_.driver->CreateTransaction("S1F1")->Send());
+    EXPECT_EQ(host_.Read(1), "05");
+    RunFor(io_, 2 * kShort);
+    EXPECT_EQ(eq_.events->Count("Error"), 0u) << eq_.events->Last("Error")->text;
+    host_.WriteHex("04");
+    EXPECT_EQ(host_.Read(13).substr(0, 8), "0a 80 01");
+    host_.WriteHex("06");
+    ASSERT_TRUE(RunUntil(io_, [&] { return eq_.events->Count("Error") == 1; }));
+    EXPECT_EQ(eq_.events->Last("Error")->code, kReplyTimeout);
+}
+
 INSTANTIATE_TEST_SUITE_P(Carriers, Secs1Wire, ::testing::Values(Carrier::Pty, Carrier::Tcp),
                          [](const auto& info) {
                              return std::string(info.param == Carrier::Pty ? "pty" : "tcp");
