@@ -32,7 +32,9 @@ namespace {
 struct Options {
     int port = 5000;
     std::string listen_address = "0.0.0.0";
-    std::string connect;  // HOST:PORT in active mode
+    std::string connect;       // HOST:PORT in active mode
+    std::string secs1_device;  // SECS-I over this serial device instead of HSMS
+    std::string secs1_tcp;     // SECS-I over TCP, listening on [ADDRESS:]PORT
     int device_id = 0;
     std::string data_dir = "kest-equipment-data";
     std::string log_level = "info";
@@ -47,7 +49,19 @@ void ConfigureLink(kest::KestServer& server, const Options& o) {
     kest::SECSProtocol& protocol = *server.SECSProtocol();
     protocol.SetConnectionPortType(kest::enmPortType::PortTypeHSMS_SS);
     protocol.SetDeviceID(o.device_id);
-    if (o.connect.empty()) {
+    if (!o.secs1_device.empty()) {
+        protocol.SetConnectionPortType(kest::enmPortType::PortTypeRS232);
+        protocol.SetSerialPort(o.secs1_device);
+    } else if (!o.secs1_tcp.empty()) {
+        // Terminal-server style: the same block protocol on a TCP byte stream; we listen.
+        auto colon = o.secs1_tcp.rfind(':');
+        protocol.SetConnectionPortType(kest::enmPortType::PortTypeTCPIP);
+        protocol.SetHSMSConnectionType(kest::enmConnectionMode::ConnectionModePassive);
+        protocol.SetLocalIPAddress(colon == std::string::npos ? o.listen_address
+                                                              : o.secs1_tcp.substr(0, colon));
+        protocol.SetLocalIPPort(
+            std::stoi(o.secs1_tcp.substr(colon == std::string::npos ? 0 : colon + 1)));
+    } else if (o.connect.empty()) {
         protocol.SetHSMSConnectionType(kest::enmConnectionMode::ConnectionModePassive);
         protocol.SetLocalIPAddress(o.listen_address);
         protocol.SetLocalIPPort(o.port);
@@ -231,6 +245,9 @@ int main(int argc, char** argv) {
     app.add_option("--listen-address", o.listen_address, "Address to listen on")
         ->capture_default_str();
     app.add_option("--connect", o.connect, "Connect to a host at HOST:PORT (active mode)");
+    app.add_option("--secs1", o.secs1_device, "Run SECS-I on this serial DEVICE instead of HSMS");
+    app.add_option("--secs1-tcp", o.secs1_tcp,
+                   "Run SECS-I over TCP instead of HSMS, listening on [ADDRESS:]PORT");
     app.add_option("--device-id", o.device_id, "SECS device ID")->capture_default_str();
     app.add_option("--data-dir", o.data_dir, "Where GEM.mdb, Default.xml and Log/ live")
         ->capture_default_str();
@@ -281,11 +298,14 @@ int main(int argc, char** argv) {
                   << server->ConsolePort() << "/" << std::endl;
     }
     process.Start();
-    if (o.connect.empty()) {
+    if (!o.secs1_device.empty()) {
+        std::cout << "kest-equipment: SECS-I on " << o.secs1_device;
+    } else if (o.connect.empty()) {
         // With --port 0 the system chose the port; tell whoever started us which one.
         int listening = server->SECSProtocol()->ListeningPort();
         int port = listening ? listening : o.port;
-        std::cout << "kest-equipment: listening for a host on port " << port;
+        std::cout << "kest-equipment: listening for a host on port " << port
+                  << (o.secs1_tcp.empty() ? "" : " (SECS-I)");
     } else {
         std::cout << "kest-equipment: connecting to a host at " << o.connect;
     }

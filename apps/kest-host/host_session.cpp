@@ -45,6 +45,15 @@ bool HostSession::Open() {
         driver_->SetLocalIPAddress(options_.address);
         driver_->SetLocalIPPort(options_.port);
     }
+    // The host is the slave of SECS-I: it gives way on contention and sends no R-bit.
+    driver_->SetHostRole(true);
+    if (!options_.secs1_device.empty()) {
+        driver_->SetPortType(enmPortType::PortTypeRS232);
+        driver_->SetNetworkPort(false);
+        driver_->SetSerialPort(options_.secs1_device);
+    } else if (options_.secs1_tcp) {
+        driver_->SetPortType(enmPortType::PortTypeTCPIP);
+    }
     driver_->SetT3(options_.t3_seconds);
     // Retry a refused connect soon: a host started beside its equipment may be a little early.
     driver_->SetTimer(ProtocolTimer::T5, std::chrono::milliseconds(100));

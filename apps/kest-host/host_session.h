@@ -21,6 +21,8 @@ struct SessionOptions {
     bool active = true;                 ///< connect (true) or listen (false)
     std::string address = "127.0.0.1";  ///< where to connect, or the address to listen on
     int port = 5000;
+    std::string secs1_device;  ///< SECS-I on this serial device instead of HSMS
+    bool secs1_tcp = false;    ///< SECS-I over the TCP connection instead of HSMS
     int device_id = 0;
     int t3_seconds = 45;
     std::chrono::milliseconds timeout{10000};  ///< default bound of every wait

@@ -63,9 +63,11 @@ void RunInteractive(asio::io_context& io, kest::host::HostSession& session,
 }  // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{"kest-host: a scriptable SECS/GEM host (HSMS-SS)"};
+    CLI::App app{"kest-host: a scriptable SECS/GEM host (HSMS-SS or SECS-I)"};
     std::string connect = "127.0.0.1:5000";
     std::string listen;
+    std::string secs1_device;
+    std::string secs1_tcp;
     std::string script_file;
     bool interactive = false;
     bool no_establish = false;
@@ -78,6 +80,9 @@ int main(int argc, char** argv) {
     app.add_option("--connect", connect, "Connect to the equipment at HOST:PORT (active)")
         ->capture_default_str();
     app.add_option("--listen", listen, "Listen on [ADDRESS:]PORT instead (passive)");
+    app.add_option("--secs1", secs1_device, "Run SECS-I on this serial DEVICE instead of HSMS");
+    app.add_option("--secs1-tcp", secs1_tcp,
+                   "Run SECS-I over TCP instead of HSMS, connecting to HOST:PORT");
     app.add_option("--device-id", device_id, "Device ID (session ID)")->capture_default_str();
     app.add_option("--script", script_file, "Run the steps of this file ('-' for stdin)");
     app.add_flag("--interactive", interactive, "Read steps from the terminal after the rest");
@@ -97,6 +102,12 @@ int main(int argc, char** argv) {
 
     kest::host::SessionOptions options;
     options.active = listen.empty();
+    options.secs1_device = secs1_device;
+    options.secs1_tcp = !secs1_tcp.empty();
+    if (options.secs1_tcp) {
+        connect = secs1_tcp;
+        options.active = true;
+    }
     if (!ParseEndpoint(options.active ? connect : listen, options.address, options.port)) {
         std::cerr << "kest-host: bad endpoint '" << (options.active ? connect : listen) << "'\n";
         return 2;

@@ -19,11 +19,13 @@ inline constexpr int kSendFailed = 2015;
 inline constexpr int kConnectionClosed = 3002;
 /// Connected. Reserved: the driver reports a selected session through `Connect`, never as an error.
 inline constexpr int kConnected = 3004;
-/// No Select.rsp or Linktest.rsp within T6.
+/// No Select.rsp or Linktest.rsp within T6; on SECS-I, a block whose retries ran out (no EOT or
+/// ACK within T2, or NAK, RTY + 1 times).
 inline constexpr int kControlTimeout = 3005;
 /// The connection was not selected within T7.
 inline constexpr int kNotSelectedTimeout = 3013;
-/// A message stopped arriving for longer than T8 in the middle.
+/// A message stopped arriving for longer than T8 in the middle; on SECS-I, its next block did
+/// not come within T4.
 inline constexpr int kInterCharacterTimeout = 3014;
 /// The socket failed (reset, broken pipe, unreachable network), or the remote entity stopped
 /// reading: the send queue passed `MaxSendQueueSize` or a write made no progress within
@@ -47,8 +49,9 @@ inline constexpr int kConnectFailed = 3001;
 inline constexpr int kConnectionRefused = 3003;
 /// The application closed the port (`Disconnect` code; Separate.req was sent first).
 inline constexpr int kPortClosed = 3006;
-/// The remote entity broke the HSMS protocol: a length field out of bounds ends the connection;
-/// a message of unknown type, a wrong PType or data before selection is answered with
+/// The remote entity broke the protocol. On SECS-I: a block out of order, or a message above
+/// the size limit, is dropped and the line stays up. On HSMS: a length field out of bounds ends the
+/// connection; a message of unknown type, a wrong PType or data before selection is answered with
 /// Reject.req and the connection stays up.
 inline constexpr int kProtocolError = 3007;
 

@@ -26,7 +26,8 @@ class DriverProperties {
     /// port type is RS232". Opening refuses a port type that contradicts it.
     bool NetworkPort() const noexcept { return network_port_; }
     void SetNetworkPort(bool value) noexcept { network_port_ = value; }
-    /// The transport: HSMS, TCPIP and HSMS_SS run HSMS-SS; RS232 runs SECS-I.
+    /// The transport: HSMS and HSMS_SS run HSMS-SS; RS232 runs SECS-I on `SerialPort`, TCPIP
+    /// runs SECS-I over TCP (connecting or listening as `ConnectionMode` says).
     enmPortType PortType() const noexcept { return port_type_; }
     void SetPortType(enmPortType value);
     /// SECS-I block retry limit (RTY), 0 to 31.

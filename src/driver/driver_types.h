@@ -2,8 +2,8 @@
 
 namespace kest {
 
-/// The kind of port the driver opens. HSMS, TCPIP and HSMS_SS all run HSMS-SS over TCP (the
-/// driver serves one session); RS232 is SECS-I over a serial port.
+/// The kind of port the driver opens. HSMS and HSMS_SS run HSMS-SS over TCP (the driver serves
+/// one session); RS232 is SECS-I over a serial port, TCPIP SECS-I over a TCP byte stream.
 enum class enmPortType {
     PortTypeRS232 = 1,
     PortTypeHSMS = 2,

@@ -52,7 +52,7 @@ class HsmsTransport final : public Transport,
     bool Linktest(std::function<void(bool)> done) override;
 
     /// The port the passive side listens on, 0 when it does not listen (tests open port 0).
-    std::uint16_t ListeningPort() const;
+    std::uint16_t ListeningPort() const override;
 
   private:
     void Listen();

@@ -46,8 +46,8 @@ void AppendIndented(std::string& entry, const std::string& text) {
 
 }  // namespace
 
-SecsLog::SecsLog(const DriverProperties& properties, std::shared_ptr<Clock> clock)
-    : properties_(properties), clock_(std::move(clock)) {}
+SecsLog::SecsLog(const DriverProperties& properties, std::shared_ptr<Clock> clock, SecsLogKind kind)
+    : properties_(properties), clock_(std::move(clock)), kind_(kind) {}
 
 SecsLog::~SecsLog() {
     CloseFile();
@@ -61,7 +61,17 @@ std::filesystem::path SecsLog::DailyFile(const std::filesystem::path& base, Cloc
 }
 
 bool SecsLog::Active() const noexcept {
-    return properties_.LogEnabled() && !properties_.SECSIILogFile().empty();
+    return properties_.LogEnabled() && !BasePath().empty();
+}
+
+std::filesystem::path SecsLog::BasePath() const {
+    if (kind_ == SecsLogKind::SecsII) return properties_.SECSIILogFile();
+    if (properties_.SECSILogPath().empty()) return {};
+    return std::filesystem::path(properties_.SECSILogPath()) / "SECSI.log";
+}
+
+const char* SecsLog::Name() const noexcept {
+    return kind_ == SecsLogKind::SecsII ? "SECS-II" : "SECS-I";
 }
 
 void SecsLog::Message(LogDirection direction, const MessageHeader& header,
@@ -108,7 +118,7 @@ std::string SecsLog::Stamp(Clock::TimePoint now) {
 }
 
 void SecsLog::Write(const std::string& entry, Clock::TimePoint now) {
-    std::filesystem::path path = DailyFile(properties_.SECSIILogFile(), now);
+    std::filesystem::path path = DailyFile(BasePath(), now);
     if (!file_ || path != open_path_) {
         CloseFile();
         std::error_code ignored;  // a directory that cannot be made shows as the open failure
@@ -116,14 +126,16 @@ void SecsLog::Write(const std::string& entry, Clock::TimePoint now) {
             std::filesystem::create_directories(path.parent_path(), ignored);
         file_ = std::fopen(path.c_str(), "ab");
         if (!file_) {
-            Fail("Cannot open the SECS-II log " + path.string() + ": " + std::strerror(errno));
+            Fail(std::string("Cannot open the ") + Name() + " log " + path.string() + ": " +
+                 std::strerror(errno));
             return;
         }
         open_path_ = path;
     }
     if (std::fwrite(entry.data(), 1, entry.size(), file_) != entry.size() ||
         std::fflush(file_) != 0) {
-        Fail("Cannot write the SECS-II log " + path.string() + ": " + std::strerror(errno));
+        Fail(std::string("Cannot write the ") + Name() + " log " + path.string() + ": " +
+             std::strerror(errno));
         CloseFile();
         return;
     }

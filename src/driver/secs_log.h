@@ -17,6 +17,10 @@ namespace kest {
 
 class DriverProperties;
 
+/// Which log: the SECS-II messages, or the SECS-I line control and blocks ("<SECSILogPath>/
+/// SECSI_yyyy-mm-dd.log").
+enum class SecsLogKind { SecsII, SecsI };
+
 /// The SECS-II log: one entry per message sent or received (control messages and link notes
 /// too), appended to a daily file. An entry is a line with the time, the direction and the
 /// header, then the body in SML, indented:
@@ -31,7 +35,8 @@ class DriverProperties;
 /// to the failure handler once, and again only after a write succeeded in between.
 class SecsLog {
   public:
-    SecsLog(const DriverProperties& properties, std::shared_ptr<Clock> clock);
+    SecsLog(const DriverProperties& properties, std::shared_ptr<Clock> clock,
+            SecsLogKind kind = SecsLogKind::SecsII);
     ~SecsLog();
     SecsLog(const SecsLog&) = delete;
     SecsLog& operator=(const SecsLog&) = delete;
@@ -58,12 +63,15 @@ class SecsLog {
 
   private:
     static std::string Stamp(Clock::TimePoint now);
+    std::filesystem::path BasePath() const;
+    const char* Name() const noexcept;
     void Write(const std::string& entry, Clock::TimePoint now);
     void CloseFile() noexcept;
     void Fail(const std::string& text);
 
     const DriverProperties& properties_;
     std::shared_ptr<Clock> clock_;
+    SecsLogKind kind_;
     std::function<void(const std::string&)> on_failure_;
     std::FILE* file_ = nullptr;
     std::filesystem::path open_path_;

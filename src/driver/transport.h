@@ -49,13 +49,21 @@ class TransportEvents {
                                  std::span<const std::uint8_t> body) = 0;
     /// The remote entity rejected the data message sent with `system_bytes`.
     virtual void MessageRejected(std::uint32_t system_bytes, const std::string& reason) = 0;
+    /// The last byte of a data message went out (SECS-I: its last block was acknowledged), which
+    /// is where its reply time-out starts.
+    virtual void MessageSent(const MessageHeader& header) = 0;
+    /// A data message handed over could not be delivered (SECS-I: its retries ran out); the link
+    /// stays up.
+    virtual void MessageFailed(const MessageHeader& header, const std::string& reason) = 0;
     /// A protocol message other than data went over the link ("Select.req ..."), for the log.
     virtual void LinkTrace(LogDirection direction, const std::string& what) = 0;
     /// Something the log should record: listening, connected, refused, ended.
     virtual void LinkNote(const std::string& text) = 0;
+    /// Line control and blocks of SECS-I ("ENQ", "Block S1F1 W ..."), for the SECS-I log.
+    virtual void LineTrace(LogDirection direction, const std::string& what) = 0;
 };
 
-/// A SECS transport: HSMS-SS over TCP here, SECS-I over a serial line later.
+/// A SECS transport: HSMS-SS over TCP, or SECS-I over a serial line or a TCP byte stream.
 class Transport {
   public:
     virtual ~Transport() = default;
@@ -71,6 +79,10 @@ class Transport {
     /// Asks the link whether the remote entity answers; `done(true)` when it does. False when
     /// the transport has no such check or no connection is open.
     virtual bool Linktest(std::function<void(bool)> done) = 0;
+    /// True when the transport reports `MessageSent`: the reply time-out waits for it.
+    virtual bool ReportsSent() const noexcept { return false; }
+    /// The TCP port a passive transport listens on, 0 when it does not listen.
+    virtual std::uint16_t ListeningPort() const = 0;
 };
 
 }  // namespace kest

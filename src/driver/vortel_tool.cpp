@@ -5,6 +5,7 @@
 
 #include "driver/driver_errors.h"
 #include "driver/hsms_transport.h"
+#include "driver/secs1_transport.h"
 
 namespace kest {
 
@@ -14,10 +15,16 @@ std::shared_ptr<VortelTool> VortelTool::Create(asio::any_io_executor executor,
 }
 
 VortelTool::VortelTool(Passkey, asio::any_io_executor executor, std::shared_ptr<Clock> clock)
-    : executor_(std::move(executor)), log_(*this, std::move(clock)), t3_timer_(executor_) {
+    : executor_(std::move(executor)),
+      log_(*this, clock),
+      secs1_log_(*this, std::move(clock), SecsLogKind::SecsI),
+      t3_timer_(executor_) {
     // Posted: a failing log write happens inside sends and receives.
-    log_.SetFailureHandler(
-        [this](const std::string& text) { PostError(driver_error::kLogWriteFailed, text); });
+    auto failed = [this](const std::string& text) {
+        PostError(driver_error::kLogWriteFailed, text);
+    };
+    log_.SetFailureHandler(failed);
+    secs1_log_.SetFailureHandler(failed);
 }
 
 VortelTool::~VortelTool() {
@@ -47,9 +54,37 @@ void VortelTool::OpenPort() {
         PostError(driver_error::kPortOpenFailed, problem);
         return;
     }
+    transport_ = MakeTransport();
+    transport_->Open();
+}
+
+std::shared_ptr<Transport> VortelTool::MakeTransport() {
+    auto& events = static_cast<TransportEvents&>(*this);
+    bool active = ConnectionMode() == enmConnectionMode::ConnectionModeActive;
+    if (PortType() == enmPortType::PortTypeRS232 || PortType() == enmPortType::PortTypeTCPIP) {
+        Secs1TransportSettings settings;
+        settings.protocol.host_role = HostRole();
+        settings.protocol.device_id = static_cast<std::uint16_t>(DeviceID());
+        settings.protocol.t1 = Timer(ProtocolTimer::T1);
+        settings.protocol.t2 = Timer(ProtocolTimer::T2);
+        settings.protocol.t4 = Timer(ProtocolTimer::T4);
+        settings.protocol.retry_limit = RetryLimit();
+        settings.protocol.max_body_size = MaxMessageSize();
+        settings.carrier = PortType() == enmPortType::PortTypeRS232 ? Secs1Carrier::Serial
+                           : active                                 ? Secs1Carrier::TcpActive
+                                                                    : Secs1Carrier::TcpPassive;
+        settings.serial_device = SerialPort();
+        settings.baud = static_cast<unsigned>(BaudRate());
+        settings.local_address = LocalIPAddress();
+        settings.local_port = static_cast<std::uint16_t>(LocalIPPort());
+        settings.remote_address = RemoteIPAddress();
+        settings.remote_port = static_cast<std::uint16_t>(RemoteIPPort());
+        settings.t5 = Timer(ProtocolTimer::T5);
+        settings.connect_limit = Timer(ProtocolTimer::T6);
+        return std::make_shared<Secs1Transport>(executor_, std::move(settings), events);
+    }
     HsmsTransportSettings settings;
-    settings.role = ConnectionMode() == enmConnectionMode::ConnectionModeActive ? HsmsRole::Active
-                                                                                : HsmsRole::Passive;
+    settings.role = active ? HsmsRole::Active : HsmsRole::Passive;
     settings.local_address = LocalIPAddress();
     settings.local_port = static_cast<std::uint16_t>(LocalIPPort());
     settings.remote_address = RemoteIPAddress();
@@ -61,21 +96,28 @@ void VortelTool::OpenPort() {
     settings.max_body_size = MaxMessageSize();
     settings.max_send_queue = MaxSendQueueSize();
     settings.write_timeout = WriteTimeout();
-    transport_ = std::make_shared<HsmsTransport>(executor_, std::move(settings),
-                                                 static_cast<TransportEvents&>(*this));
-    transport_->Open();
+    return std::make_shared<HsmsTransport>(executor_, std::move(settings), events);
 }
 
 std::string VortelTool::PortProblem() const {
     if (PortType() == enmPortType::PortTypeRS232) {
-        return "Port type RS232 (SECS-I) is not supported by this driver; use an HSMS port type";
+        if (NetworkPort()) {
+            return "The port type is RS232 but the network-port flag is on; set both for the "
+                   "same transport";
+        }
+        if (SerialPort().empty()) return "No serial port to open";
+        return {};
     }
+    const char* kind = PortType() == enmPortType::PortTypeTCPIP ? "TCPIP" : "HSMS";
     if (!NetworkPort()) {
-        return "The port type is HSMS but the network-port flag is off; set both for the same "
-               "transport";
+        return std::string("The port type is ") + kind +
+               " but the network-port flag is off; set both for the same transport";
     }
     if (ConnectionMode() == enmConnectionMode::ConnectionModeAlternating) {
-        return "Connection mode Alternating is not part of HSMS-SS; use Active or Passive";
+        return PortType() == enmPortType::PortTypeTCPIP
+                   ? "Connection mode Alternating is not offered for SECS-I over TCP; use Active "
+                     "or Passive"
+                   : "Connection mode Alternating is not part of HSMS-SS; use Active or Passive";
     }
     if (ConnectionMode() == enmConnectionMode::ConnectionModeActive && RemoteIPAddress().empty()) {
         return "No remote IP address to connect to";
@@ -162,6 +204,27 @@ void VortelTool::LinkTrace(LogDirection direction, const std::string& what) {
 
 void VortelTool::LinkNote(const std::string& text) {
     log_.Note(text);
+}
+
+void VortelTool::LineTrace(LogDirection direction, const std::string& what) {
+    secs1_log_.Control(direction, what);
+}
+
+void VortelTool::MessageSent(const MessageHeader& header) {
+    // A long message on a slow line may take longer than T3 to go out; the wait starts now.
+    if (auto entry = open_.Take(header.system_bytes)) {
+        OpenTransaction(entry->transaction, header.system_bytes, entry->retries_left, true);
+    }
+}
+
+void VortelTool::MessageFailed(const MessageHeader& header, const std::string& reason) {
+    auto self = shared_from_this();
+    open_.Take(header.system_bytes);
+    log_.Note("Not sent: " + MessageName(header.stream, header.function) +
+              " SystemBytes=" + SystemBytesText(header.system_bytes) + ": " + reason);
+    RaiseError(driver_error::kSendFailed,
+               "Send failed (" + reason + "): " + MessageName(header.stream, header.function),
+               Ref(header));
 }
 
 void VortelTool::RaiseError(int code, const std::string& text, const MessageRef& about, int line) {

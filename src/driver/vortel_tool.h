@@ -20,8 +20,6 @@
 
 namespace kest {
 
-class HsmsTransport;
-
 /// The message a driver error is about; its name follows from stream and function.
 struct MessageRef {
     int stream = -1;  ///< -1: the error concerns no message
@@ -29,9 +27,10 @@ struct MessageRef {
     std::uint32_t system_bytes = 0;  ///< 0 for a message refused before it got any
 };
 
-/// The SECS driver: HSMS-SS over TCP (active or passive), transactions matched by system bytes
-/// and bounded by T3, the message dictionary that pre-shapes primaries and reply shells, and the
-/// SECS-II log. Single-threaded: call it on the executor given at creation; every event is
+/// The SECS driver: HSMS-SS over TCP (active or passive) or SECS-I (port type RS232 over the
+/// serial port, TCPIP over a TCP byte stream, active or passive), transactions matched by system
+/// bytes and bounded by T3, the message dictionary that pre-shapes primaries and reply shells, and
+/// the SECS-II log. Single-threaded: call it on the executor given at creation; every event is
 /// raised there too, and events caused by a call (a refused `Send`, a failed `OpenPort`) are
 /// posted, never raised inside the call. Destroying it closes the port and the listener.
 class VortelTool final : public SecsDriver,
@@ -65,7 +64,8 @@ class VortelTool final : public SecsDriver,
     bool IsPortOpen() const noexcept { return transport_ != nullptr; }
     /// True while the session is SELECTED.
     bool IsSelected() const noexcept;
-    /// The TCP port a passive port listens on (useful with `LocalIPPort` 0), else 0.
+    /// The TCP port a passive port (HSMS or SECS-I over TCP) listens on (useful with
+    /// `LocalIPPort` 0), else 0.
     std::uint16_t ListeningPort() const;
     /// The dictionary in use: the one loaded or given last, else the built-in one.
     const MessageDictionary& Dictionary() const;
@@ -87,6 +87,9 @@ class VortelTool final : public SecsDriver,
     void MessageRejected(std::uint32_t system_bytes, const std::string& reason) override;
     void LinkTrace(LogDirection direction, const std::string& what) override;
     void LinkNote(const std::string& text) override;
+    void MessageSent(const MessageHeader& header) override;
+    void MessageFailed(const MessageHeader& header, const std::string& reason) override;
+    void LineTrace(LogDirection direction, const std::string& what) override;
 
     static MessageRef Ref(const SecsMessage& message, std::uint32_t system_bytes) {
         return {message.Stream(), message.Function(), system_bytes};
@@ -96,13 +99,16 @@ class VortelTool final : public SecsDriver,
     }
 
     std::string PortProblem() const;
+    std::shared_ptr<Transport> MakeTransport();
     bool Encode(const SecsMessage& message, std::vector<std::uint8_t>& body, std::string_view verb,
                 const MessageRef& about);
     bool TransportReady(std::string_view verb, const MessageRef& about);
     void Transmit(const MessageHeader& header, const SecsMessage& message,
                   std::vector<std::uint8_t> body, std::string_view remark = {});
+    /// Registers a primary awaiting its reply; T3 starts now, or once the message is out when
+    /// the transport says so (`started` false and `ReportsSent`).
     void OpenTransaction(const std::shared_ptr<SecsTransaction>& transaction,
-                         std::uint32_t system_bytes, int retries);
+                         std::uint32_t system_bytes, int retries, bool started = false);
     bool Resend(std::uint32_t system_bytes, OpenTransactions::Entry entry);
     void AbandonOpen(const std::string& why);
     void ArmT3(OpenTransactions::TimePoint deadline);
@@ -119,9 +125,10 @@ class VortelTool final : public SecsDriver,
 
     asio::any_io_executor executor_;
     SecsLog log_;
+    SecsLog secs1_log_;
     std::weak_ptr<SecsDriverEvents> events_;
     std::shared_ptr<const MessageDictionary> dictionary_;  // null: the built-in one
-    std::shared_ptr<HsmsTransport> transport_;
+    std::shared_ptr<Transport> transport_;
     bool connected_ = false;  // Connect raised, Disconnect not yet
     OpenTransactions open_;
     SentHistory sent_;

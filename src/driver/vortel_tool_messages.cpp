@@ -109,10 +109,12 @@ void VortelTool::Transmit(const MessageHeader& header, const SecsMessage& messag
 }
 
 void VortelTool::OpenTransaction(const std::shared_ptr<SecsTransaction>& transaction,
-                                 std::uint32_t system_bytes, int retries) {
-    auto deadline = std::chrono::steady_clock::now() + Timer(ProtocolTimer::T3);
+                                 std::uint32_t system_bytes, int retries, bool started) {
+    bool later = !started && transport_ && transport_->ReportsSent();
+    auto deadline = later ? OpenTransactions::TimePoint::max()
+                          : std::chrono::steady_clock::now() + Timer(ProtocolTimer::T3);
     open_.Open(system_bytes, OpenTransactions::Entry{transaction, deadline, retries});
-    ArmT3(deadline);
+    if (!later) ArmT3(deadline);
 }
 
 void VortelTool::ArmT3(OpenTransactions::TimePoint deadline) {

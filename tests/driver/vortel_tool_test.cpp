@@ -130,7 +130,13 @@ TEST_F(Driver, OpenPortRefusesWhatItCannotOpen) {
     };
     for (const auto& c : std::vector<Case>{
              {[](VortelTool& t) { t.SetPortType(enmPortType::PortTypeRS232); },
-              "Port type RS232 (SECS-I) is not supported by this driver; use an HSMS port type"},
+              "The port type is RS232 but the network-port flag is on"},
+             {[](VortelTool& t) {
+                  t.SetPortType(enmPortType::PortTypeRS232);
+                  t.SetNetworkPort(false);
+                  t.SetSerialPort("/nonexistent/tty");
+              },
+              "Cannot open the serial port /nonexistent/tty: No such file or directory"},
              {[](VortelTool& t) { t.SetNetworkPort(false); },
               "The port type is HSMS but the network-port flag is off"},
              {[](VortelTool& t) {

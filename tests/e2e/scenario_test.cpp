@@ -12,6 +12,7 @@
 #include <regex>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/child_process.h"
@@ -59,13 +60,19 @@ ScriptPlan Plan(const fs::path& script) {
     return plan;
 }
 
-class Scenario : public ::testing::TestWithParam<std::string> {
+// The scenarios run over each transport: HSMS, and SECS-I on a TCP byte stream.
+using ScenarioParam = std::tuple<std::string, std::string>;
+
+class Scenario : public ::testing::TestWithParam<ScenarioParam> {
   protected:
+    const std::string& Name() const { return std::get<0>(GetParam()); }
+    bool Secs1() const { return std::get<1>(GetParam()) == "secs1_tcp"; }
+
     // Starts the sample equipment on `data`; its port, or "" when it did not come up.
     std::string StartEquipment(const fs::path& data, const std::vector<std::string>& options) {
         std::vector<std::string> argv{(bin_ / "apps/kest-equipment").string(),
-                                      "--port",
-                                      "0",
+                                      Secs1() ? "--secs1-tcp" : "--port",
+                                      Secs1() ? "127.0.0.1:0" : "0",
                                       "--listen-address",
                                       "127.0.0.1",
                                       "--data-dir",
@@ -95,19 +102,20 @@ class Scenario : public ::testing::TestWithParam<std::string> {
 };
 
 TEST_P(Scenario, HoldsAgainstTheSampleEquipment) {
-    const fs::path data =
-        fs::temp_directory_path() / ("kest_e2e_" + std::to_string(getpid()) + "_" + GetParam());
+    const fs::path data = fs::temp_directory_path() / ("kest_e2e_" + std::to_string(getpid()) +
+                                                       "_" + Name() + (Secs1() ? "_secs1" : ""));
     fs::remove_all(data);
     const ScriptPlan plan =
-        Plan(fs::path(KEST_SOURCE_DIR) / "tests/e2e/scenarios" / (GetParam() + ".kest"));
+        Plan(fs::path(KEST_SOURCE_DIR) / "tests/e2e/scenarios" / (Name() + ".kest"));
     std::string said;
     for (std::size_t part = 0; part < plan.parts.size(); ++part) {
         const std::string port = StartEquipment(data, plan.equipment_options);
         ASSERT_FALSE(port.empty()) << equipment_->Output();
         const fs::path script = data.string() + ".part" + std::to_string(part) + ".kest";
         std::ofstream(script) << plan.parts[part];
-        Child host({(bin_ / "apps/kest-host").string(), "--connect", "127.0.0.1:" + port,
-                    "--timeout", "10000", "--t3", "10", "--script", script.string()});
+        Child host({(bin_ / "apps/kest-host").string(), Secs1() ? "--secs1-tcp" : "--connect",
+                    "127.0.0.1:" + port, "--timeout", "10000", "--t3", "10", "--script",
+                    script.string()});
         const int host_status = host.Finish(std::chrono::seconds(90));
         fs::remove(script);
         EXPECT_EQ(host_status, 0) << "part " << part << "\n"
@@ -120,7 +128,11 @@ TEST_P(Scenario, HoldsAgainstTheSampleEquipment) {
     fs::remove_all(data);
 }
 
-INSTANTIATE_TEST_SUITE_P(E2E, Scenario, ::testing::ValuesIn(Scenarios()),
-                         [](const auto& info) { return info.param; });
+INSTANTIATE_TEST_SUITE_P(E2E, Scenario,
+                         ::testing::Combine(::testing::ValuesIn(Scenarios()),
+                                            ::testing::Values("hsms", "secs1_tcp")),
+                         [](const auto& info) {
+                             return std::get<0>(info.param) + "_" + std::get<1>(info.param);
+                         });
 
 }  // namespace
