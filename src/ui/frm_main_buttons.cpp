@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "core/gem_context.h"
-#include "services/gem_process_program.h"
 #include "notify/message_box.h"
+#include "services/gem_process_program.h"
 #include "ui/entry_checks.h"
 #include "ui/frm_main.h"
 

@@ -42,7 +42,7 @@ void frmMain::moGEMServer_MethodNotification(const KestMethod& method) {
             const std::int32_t ppgnt = method.Output("PPGNT").ToInt32();
             const std::int32_t ackc7 = method.Output("ACKC7").ToInt32();
             // A grant refused by the host ends with ACKC7 -1 and never sent the program.
-            const char* outcome = ppgnt == 0 && ackc7 == 0   ? "success"
+            const char* outcome = ppgnt == 0 && ackc7 == 0    ? "success"
                                   : ppgnt != 0 && ackc7 == -1 ? "rejected"
                                                               : "failed";
             AddResult(recipe + " upload to host " + outcome + ".");

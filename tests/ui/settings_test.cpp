@@ -259,7 +259,8 @@ TEST_F(SettingsTest, UploadAndDownloadDialogsSendAndWriteTheirResultLines) {
     Admin();
     const auto recipes = h.dir / "recipes";
     std::filesystem::create_directories(recipes);
-    for (const char* name : {"b.rcp", "a.rcp", "c.txt"}) std::ofstream(recipes / name) << "xyz";
+    for (const char* name : {"b.rcp", "a.rcp", "c.txt"})
+        std::ofstream(recipes / name) << "xyz";
     h.SetGemVar("PPDirectory", recipes.string());
     h.SetGemVar("PPFileExt", "rcp");
     EXPECT_EQ(window->UploadList(), (std::vector<std::string>{"a.rcp", "b.rcp"}));
