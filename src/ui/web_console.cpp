@@ -5,6 +5,7 @@
 #include <httplib.h>
 
 #include <asio/post.hpp>
+#include <asio/steady_timer.hpp>
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -38,6 +39,7 @@ constexpr auto kLoopWait = std::chrono::seconds(2);
 constexpr std::size_t kMaxBody = 16 * 1024;
 constexpr int kMaxStreams = 8;
 constexpr std::size_t kMaxLogLines = 5000;
+constexpr auto kPublishGap = std::chrono::milliseconds(25);
 
 void Reply(httplib::Response& res, int status, const json& body) {
     res.status = status;
@@ -117,6 +119,10 @@ struct WebConsole::Shared : std::enable_shared_from_this<WebConsole::Shared> {
     std::atomic<int> port{0};
     std::atomic<int> streams{0};
     std::atomic<bool> publish_pending{false};
+    // The state goes out at once after a quiet spell, then at most every kPublishGap, so a
+    // host's burst of messages costs the loop a snapshot per gap, not one per notification.
+    std::unique_ptr<asio::steady_timer> gap_timer;
+    std::chrono::steady_clock::time_point last_publish{};
     Subscription subscription;
     std::shared_ptr<void> watch;
 
@@ -140,15 +146,28 @@ struct WebConsole::Shared : std::enable_shared_from_this<WebConsole::Shared> {
         return future.get();
     }
 
-    // On the loop: the state for the pages, built once for a burst of changes.
+    // From any thread: the state for the pages, built once for a burst of changes.
     void SchedulePublish() {
         if (publish_pending.exchange(true)) return;
         asio::post(loop, [weak = weak_from_this()] {
-            if (auto self = weak.lock()) {
-                self->publish_pending = false;
-                self->PublishNow();
-            }
+            if (auto self = weak.lock()) self->PublishAfterGap();
         });
+    }
+
+    // On the loop.
+    void PublishAfterGap() {
+        const auto due = last_publish + kPublishGap;
+        if (std::chrono::steady_clock::now() >= due) return PublishPending();
+        gap_timer->expires_at(due);
+        gap_timer->async_wait([weak = weak_from_this()](const std::error_code& error) {
+            if (auto self = weak.lock(); self && !error) self->PublishPending();
+        });
+    }
+
+    void PublishPending() {
+        publish_pending = false;
+        last_publish = std::chrono::steady_clock::now();
+        PublishNow();
     }
 
     void PublishNow() {
@@ -339,6 +358,7 @@ WebConsole::WebConsole(std::shared_ptr<GemContext> control, ConsoleHooks hooks)
     : shared_(std::make_shared<Shared>()) {
     shared_->control = control;
     shared_->loop = control->Executor();
+    shared_->gap_timer = std::make_unique<asio::steady_timer>(shared_->loop);
     shared_->hooks = std::move(hooks);
     shared_->Follow(*control);
     auto& server = shared_->server;
@@ -376,6 +396,7 @@ void WebConsole::Stop() {
     s.server.stop();
     if (s.thread.joinable()) s.thread.join();
     s.port = 0;
+    s.gap_timer->cancel();
     s.subscription.Cancel();
     s.watch.reset();
 }
