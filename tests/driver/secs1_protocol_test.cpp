@@ -197,6 +197,31 @@ TEST(Secs1Protocol, SenderRetriesUpToTheLimit) {
     }
 }
 
+// A 7 MB message crosses in 28,689 blocks and arrives whole; a body one byte longer than
+// 32,767 blocks can carry is refused before it reaches the line.
+TEST(Secs1Protocol, SevenMegabytesCrossWholeAndBeyondTheBlockNumbersIsRefused) {
+    Secs1Settings equipment = Equipment();
+    Secs1Settings host = Host();
+    equipment.max_body_size = host.max_body_size = 16 * 1024 * 1024;
+    ScriptedLine eq(equipment);
+    ScriptedLine ho(host);
+    std::vector<std::uint8_t> body(7'000'000);
+    for (std::size_t i = 0; i < body.size(); ++i)
+        body[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
+    eq.protocol.Send({1, 6, 11, true, 7}, body);
+    Pump(eq, ho);
+    ASSERT_EQ(ho.arrived.size(), 1u);
+    EXPECT_TRUE(ho.arrived[0].body == body);
+    EXPECT_EQ(eq.sent, std::vector<std::uint32_t>{7});
+    EXPECT_TRUE(eq.failures.empty());
+    EXPECT_TRUE(ho.failures.empty());
+
+    const std::size_t most = std::size_t{secs1::kMaxBlockNumber} * secs1::kMaxBlockData;
+    eq.protocol.Send({1, 6, 11, true, 8}, std::vector<std::uint8_t>(most + 1));
+    EXPECT_EQ(eq.failures, std::vector<std::string>{"send S6F11 2015"});
+    EXPECT_TRUE(eq.written.empty());
+}
+
 TEST(Secs1Protocol, InterBlockTimeoutDropsTheMessage) {
     ScriptedLine eq(Equipment());
     eq.In("05");
