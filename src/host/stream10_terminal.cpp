@@ -9,6 +9,7 @@
 #include "driver/secs_transaction.h"
 #include "gemdb/gemdb.h"
 #include "host/message_checks.h"
+#include "host/report_ids.h"
 #include "host/stream9_senders.h"
 
 namespace kest {
@@ -17,18 +18,6 @@ namespace {
 
 bool IsText(const SecsItem& item) {
     return item.Format() == enmItemFormat::FormatAscii;
-}
-
-// The {TID, X} list of a terminal display, or null after S9F7 (no body) or S9F11 (not a list
-// of two) was sent.
-const SecsItem* DisplayBody(GemContext& control, SecsTransaction& trans) {
-    if (!RequireBodyCount(control, trans, 1)) return nullptr;
-    const SecsItem& body = trans.Primary().Item(1);
-    if (!body.IsList() || body.Count() != 2) {
-        SendS9F11(control, trans);
-        return nullptr;
-    }
-    return &body;
 }
 
 // The lines trimmed and joined with "|"; blank text so far takes the next line without one.
@@ -62,7 +51,7 @@ void Display(GemContext& control, SecsTransaction& trans, const std::string& tex
 }  // namespace
 
 void ReplyS10F3(GemContext& control, const std::shared_ptr<SecsTransaction>& trans) {
-    const SecsItem* body = DisplayBody(control, *trans);
+    const SecsItem* body = ReadPairBody(control, *trans);
     if (body == nullptr) return;
     const SecsItem& text = body->Item(2);
     if (!IsText(text)) {
@@ -73,7 +62,7 @@ void ReplyS10F3(GemContext& control, const std::shared_ptr<SecsTransaction>& tra
 }
 
 void ReplyS10F5(GemContext& control, const std::shared_ptr<SecsTransaction>& trans) {
-    const SecsItem* body = DisplayBody(control, *trans);
+    const SecsItem* body = ReadPairBody(control, *trans);
     if (body == nullptr) return;
     const SecsItem& lines = body->Item(2);
     if (!lines.IsList() || !std::all_of(lines.begin(), lines.end(), IsText)) {
