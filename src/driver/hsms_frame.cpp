@@ -19,7 +19,8 @@ std::uint32_t GetU32(const std::uint8_t* in) noexcept {
            (std::uint32_t{in[2]} << 8) | std::uint32_t{in[3]};
 }
 
-// Keeps a large buffer after a large message only while it is in use.
+// A buffer above this size is let go after the first smaller frame: a run of large messages
+// (a recipe transfer, a map) reuses it, and an idle link does not keep it long.
 constexpr std::size_t kRetainedBuffer = 256 * 1024;
 
 }  // namespace
@@ -132,43 +133,60 @@ FrameReader::FrameReader(std::size_t max_body_size)
     : max_body_size_(std::min(max_body_size, kMaxBodySize)) {}
 
 std::span<std::uint8_t> FrameReader::Prepare(std::size_t at_least) {
+    // Once the length is in (and checked by Next), the rest of the frame is what is asked for:
+    // a large message gets its room once and is read in place, never grown and copied.
+    std::size_t frame = Expected();
+    if (frame > Buffered() && frame - kPrefixSize <= max_body_size_) at_least = frame - Buffered();
+    return Room(at_least);
+}
+
+std::span<std::uint8_t> FrameReader::Room(std::size_t at_least) {
     if (begin_ == end_) {
         begin_ = end_ = 0;
-        if (buffer_.size() > kRetainedBuffer) {
-            buffer_.clear();
-            buffer_.shrink_to_fit();
-        }
+        if (capacity_ > kRetainedBuffer && !last_frame_large_) Reserve(0);
     }
-    if (buffer_.size() - end_ < at_least) {
+    if (capacity_ - end_ < at_least) {
         if (begin_ > 0) {
-            std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+            std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
             end_ -= begin_;
             begin_ = 0;
         }
-        if (buffer_.size() - end_ < at_least) buffer_.resize(end_ + at_least);
+        if (capacity_ - end_ < at_least) Reserve(std::max(end_ + at_least, 2 * capacity_));
     }
-    return {buffer_.data() + end_, buffer_.size() - end_};
+    return {buffer_.get() + end_, capacity_ - end_};
+}
+
+void FrameReader::Reserve(std::size_t capacity) {
+    std::unique_ptr<std::uint8_t[]> bigger;
+    if (capacity > 0) {
+        bigger = std::make_unique_for_overwrite<std::uint8_t[]>(capacity);
+        if (end_ > begin_) std::memcpy(bigger.get(), buffer_.get() + begin_, end_ - begin_);
+    }
+    end_ -= begin_;
+    begin_ = 0;
+    buffer_ = std::move(bigger);
+    capacity_ = capacity;
 }
 
 void FrameReader::Commit(std::size_t count) {
-    end_ += std::min(count, buffer_.size() - end_);
+    end_ += std::min(count, capacity_ - end_);
 }
 
 void FrameReader::Append(std::span<const std::uint8_t> bytes) {
-    auto room = Prepare(bytes.size());
+    auto room = Room(bytes.size());
     std::copy(bytes.begin(), bytes.end(), room.begin());
     Commit(bytes.size());
 }
 
 std::size_t FrameReader::Expected() const noexcept {
     if (end_ - begin_ < kLengthSize) return 0;
-    return kLengthSize + GetU32(buffer_.data() + begin_);
+    return kLengthSize + GetU32(buffer_.get() + begin_);
 }
 
 std::optional<Frame> FrameReader::Next() {
     std::size_t available = end_ - begin_;
     if (available < kLengthSize) return std::nullopt;
-    std::uint32_t length = GetU32(buffer_.data() + begin_);
+    std::uint32_t length = GetU32(buffer_.get() + begin_);
     if (length < kHeaderSize) {
         throw FrameError("message length " + std::to_string(length) +
                          " is shorter than the 10-byte header");
@@ -178,10 +196,11 @@ std::optional<Frame> FrameReader::Next() {
                          std::to_string(max_body_size_ + kHeaderSize) + " bytes");
     }
     if (available - kLengthSize < length) return std::nullopt;
-    const std::uint8_t* start = buffer_.data() + begin_ + kLengthSize;
+    const std::uint8_t* start = buffer_.get() + begin_ + kLengthSize;
     Frame frame{DecodeHeader(std::span<const std::uint8_t, kHeaderSize>(start, kHeaderSize)),
                 std::span<const std::uint8_t>(start + kHeaderSize, length - kHeaderSize)};
     begin_ += kLengthSize + length;
+    last_frame_large_ = kLengthSize + length > kRetainedBuffer;
     return frame;
 }
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -121,7 +122,8 @@ class FrameReader {
     /// `max_body_size`: the largest body accepted (the length field counts 10 more bytes).
     explicit FrameReader(std::size_t max_body_size);
 
-    /// Room for at least `at_least` more bytes at the end of the buffer.
+    /// Room for the next read at the end of the buffer: the rest of the frame once its length
+    /// is in, else at least `at_least` bytes.
     std::span<std::uint8_t> Prepare(std::size_t at_least);
     /// Records that `count` bytes were written into the room `Prepare` gave.
     void Commit(std::size_t count);
@@ -140,10 +142,16 @@ class FrameReader {
     std::size_t Expected() const noexcept;
 
   private:
+    std::span<std::uint8_t> Room(std::size_t at_least);
+    void Reserve(std::size_t capacity);
+
     std::size_t max_body_size_;
-    std::vector<std::uint8_t> buffer_;
+    // Not a vector: its zero-fill of every new byte cost as much as the read itself.
+    std::unique_ptr<std::uint8_t[]> buffer_;
+    std::size_t capacity_ = 0;
     std::size_t begin_ = 0;  // first unread byte
     std::size_t end_ = 0;    // one past the last received byte
+    bool last_frame_large_ = false;
 };
 
 }  // namespace kest::hsms
