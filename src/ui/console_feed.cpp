@@ -1,32 +1,54 @@
 #include "ui/console_feed.h"
 
+#include "ui/console_view.h"
+
 namespace kest {
 
-void ConsoleFeed::Publish(std::string event, std::string data) {
+void ConsoleFeed::Publish(std::string state) {
     {
         const std::lock_guard lock(mutex_);
-        FeedItem item{next_id_++, std::move(event), std::move(data)};
-        if (item.event == "state") state_ = item;
-        items_.push_back(std::move(item));
-        if (items_.size() > kKept) items_.pop_front();
+        state_ = Entry{next_id_++, "", std::move(state)};
+        entries_.push_back(state_);
+        if (entries_.size() > kKept) entries_.pop_front();
     }
     changed_.notify_all();
 }
 
+void ConsoleFeed::AddNote(std::string kind, std::string line) {
+    const std::lock_guard lock(mutex_);
+    entries_.push_back(Entry{next_id_++, std::move(kind), std::move(line)});
+    if (entries_.size() > kKept) entries_.pop_front();
+}
+
+void ConsoleFeed::Wake() {
+    changed_.notify_all();
+}
+
 std::vector<FeedItem> ConsoleFeed::Wait(std::uint64_t after, std::chrono::milliseconds timeout) {
-    std::unique_lock lock(mutex_);
-    changed_.wait_for(lock, timeout, [&] { return closed_ || next_id_ - 1 > after; });
-    std::vector<FeedItem> found;
-    if (closed_) return found;
-    const bool behind = after == 0 || items_.empty() || items_.front().id > after + 1;
-    if (behind && state_.id != 0) {
-        found.push_back(state_);
-        after = state_.id;
+    std::vector<Entry> found;
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait_for(lock, timeout, [&] { return closed_ || next_id_ - 1 > after; });
+        if (closed_) return {};
+        const bool behind = after == 0 || entries_.empty() || entries_.front().id > after + 1;
+        if (behind && state_.id != 0) {
+            found.push_back(state_);
+            after = state_.id;
+        }
+        for (const Entry& entry : entries_) {
+            if (entry.id > after) found.push_back(entry);
+        }
     }
-    for (const FeedItem& item : items_) {
-        if (item.id > after) found.push_back(item);
-    }
-    return found;
+    std::vector<FeedItem> items;  // formatted outside the lock the loop takes
+    items.reserve(found.size());
+    for (const Entry& entry : found)
+        items.push_back(Item(entry));
+    return items;
+}
+
+FeedItem ConsoleFeed::Item(const Entry& entry) {
+    if (entry.kind.empty()) return FeedItem{entry.id, "state", entry.text};
+    return FeedItem{entry.id, "note", ConsoleNoteJson(entry.kind, entry.text)};
 }
 
 void ConsoleFeed::Close() {

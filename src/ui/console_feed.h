@@ -20,12 +20,20 @@ struct FeedItem {
 /// What the control's loop publishes for open consoles and their request threads wait on:
 /// the newest state snapshot and the last notifications, each numbered. A page that falls
 /// behind by more than the kept items starts again from the newest state.
+///
+/// The loop only stores: waking the readers and writing JSON are what a burst of host
+/// messages would otherwise pay per notification, so notes wait for the next `Wake` or
+/// `Publish`, and their JSON is written by the reader threads.
 class ConsoleFeed {
   public:
     static constexpr std::size_t kKept = 256;
 
-    /// Adds an item (called on the control's loop); wakes every waiting reader.
-    void Publish(std::string event, std::string data);
+    /// Adds a state snapshot (JSON) and wakes every waiting reader.
+    void Publish(std::string state);
+    /// Adds a notification line of `kind` ("EVENT" ...) without waking anyone.
+    void AddNote(std::string kind, std::string line);
+    /// Wakes every waiting reader.
+    void Wake();
     /// The items after `after`, waiting up to `timeout` when there are none. The newest state
     /// snapshot comes first when `after` is 0 or too old. Empty on timeout or `Close`.
     std::vector<FeedItem> Wait(std::uint64_t after, std::chrono::milliseconds timeout);
@@ -33,10 +41,17 @@ class ConsoleFeed {
     void Close();
 
   private:
+    struct Entry {
+        std::uint64_t id = 0;
+        std::string kind;  // a note's kind; empty for a state
+        std::string text;  // a note's line, or the state's JSON
+    };
+    static FeedItem Item(const Entry& entry);
+
     std::mutex mutex_;
     std::condition_variable changed_;
-    std::deque<FeedItem> items_;
-    FeedItem state_;
+    std::deque<Entry> entries_;
+    Entry state_;
     std::uint64_t next_id_ = 1;
     bool closed_ = false;
 };

@@ -118,6 +118,8 @@ struct frmMainFields {
     std::string Notice;
     /// Result lines written as the control reports ("<name> timeout occured." ...), oldest first.
     std::vector<std::string> Results;
+
+    friend bool operator==(const frmMainFields&, const frmMainFields&) = default;
 };
 
 }  // namespace kest

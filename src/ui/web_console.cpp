@@ -123,6 +123,12 @@ struct WebConsole::Shared : std::enable_shared_from_this<WebConsole::Shared> {
     // host's burst of messages costs the loop a snapshot per gap, not one per notification.
     std::unique_ptr<asio::steady_timer> gap_timer;
     std::chrono::steady_clock::time_point last_publish{};
+    struct Shown {
+        frmMainFields fields;
+        std::string terminal;
+        bool started = false;
+    };
+    std::optional<Shown> shown;  // what the last snapshot held (loop only)
     Subscription subscription;
     std::shared_ptr<void> watch;
 
@@ -167,21 +173,31 @@ struct WebConsole::Shared : std::enable_shared_from_this<WebConsole::Shared> {
     void PublishPending() {
         publish_pending = false;
         last_publish = std::chrono::steady_clock::now();
-        PublishNow();
+        PublishNow(false);
     }
 
-    void PublishNow() {
+    // Most notifications change nothing the page shows: comparing the window's fields with
+    // those last sent is far cheaper than writing the snapshot again.
+    void PublishNow(bool always) {
         frmMain* window = hooks.window();
         const frmMainFields empty;
-        feed.Publish("state", ConsoleStateJson(window ? window->Fields() : empty,
-                                               hooks.terminal_text(), window != nullptr));
+        const frmMainFields& fields = window ? window->Fields() : empty;
+        std::string terminal = hooks.terminal_text();
+        if (!always && shown && shown->started == (window != nullptr) &&
+            shown->terminal == terminal && shown->fields == fields) {
+            return feed.Wake();
+        }
+        feed.Publish(ConsoleStateJson(fields, terminal, window != nullptr));
+        shown = Shown{fields, std::move(terminal), window != nullptr};
     }
 
     void Follow(GemContext& context) {
         std::weak_ptr<Shared> weak = weak_from_this();
         auto note = [weak](const char* kind, std::string line) {
             if (auto self = weak.lock()) {
-                self->feed.Publish("note", ConsoleNoteJson(kind, line));
+                // Goes out with the state that follows it, so a burst wakes the pages once
+                // per gap.
+                self->feed.AddNote(kind, std::move(line));
                 self->SchedulePublish();
             }
         };
@@ -406,7 +422,7 @@ int WebConsole::Port() const noexcept {
 }
 
 void WebConsole::PublishState() {
-    shared_->PublishNow();
+    shared_->PublishNow(true);
 }
 
 }  // namespace kest

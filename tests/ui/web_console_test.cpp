@@ -7,7 +7,9 @@
 
 #include <asio/executor_work_guard.hpp>
 #include <asio/post.hpp>
+#include <atomic>
 #include <future>
+#include <mutex>
 #include <thread>
 
 #include "control/control_core.h"
@@ -180,8 +182,9 @@ TEST_F(WebConsoleTest, LoginSetsAStrictCookieChangesLandAndFailuresSlowDown) {
     EXPECT_EQ(h.GemVar("MaxSpoolTransmit"), "0");
 }
 
-TEST_F(WebConsoleTest, AnOpenPageSeesAStateChangeAndASlowClientHoldsNothing) {
-    // A client that sends half a request and waits.
+// An open page gets the notifications and the state as it changes, and a snapshot only when
+// something it shows changed; a client that sent half a request holds nothing.
+TEST_F(WebConsoleTest, AnOpenPageSeesNotesAndStateChangesAndASlowClientHoldsNothing) {
     const int slow = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -191,33 +194,53 @@ TEST_F(WebConsoleTest, AnOpenPageSeesAStateChangeAndASlowClientHoldsNothing) {
     const char partial[] = "POST /api/login HTTP/1.1\r\nHost: x\r\nContent-Length: 100\r\n\r\n{";
     ASSERT_GT(::write(slow, partial, sizeof partial - 1), 0);
 
-    std::promise<void> seen_local;
+    std::mutex mutex;
+    std::string received;
+    std::atomic<bool> stop{false};
     std::thread page([&] {
         httplib::Client client("127.0.0.1", port);
-        std::string received;
-        bool done = false;
         client.Get("/api/events", [&](const char* data, std::size_t length) {
+            const std::lock_guard lock(mutex);
             received.append(data, length);
-            if (!done && received.find("\"control\":\"Online Local\"") != std::string::npos) {
-                done = true;
-                seen_local.set_value();
-                return false;
-            }
-            return true;
+            return !stop;
         });
     });
-    // The control changes state on its loop, as a host's request or the operator would.
+    const auto count = [&](const std::string& text) {
+        const std::lock_guard lock(mutex);
+        std::size_t n = 0;
+        for (auto at = received.find(text); at != std::string::npos;
+             at = received.find(text, at + 1))
+            ++n;
+        return n;
+    };
+    // Runs the control's loop here, on its own thread, until the page has `n` of `text`.
+    const auto run_until = [&](const std::string& text, std::size_t n) {
+        for (int i = 0; i < 1000 && count(text) < n; ++i)
+            h.io.run_one_for(10ms);
+        return count(text) >= n;
+    };
+    // The first S1F1 establishes communication; the next changes nothing the page shows.
+    const auto s1f1 = [this] { h.driver->InjectPrimary(SecsMessage(1, 1, true)); };
+    asio::post(h.io, s1f1);
+    ASSERT_TRUE(run_until("\"comm\":\"Communicating\"", 1));
+    const std::size_t states = count("event: state");
+    const std::size_t notes = count("event: note");
+    asio::post(h.io, s1f1);
+    ASSERT_TRUE(run_until("event: note", notes + 1));
     asio::post(h.io, [this] { window->GoLocal(); });
-    auto seen = seen_local.get_future();
-    for (int i = 0; i < 1000 && seen.wait_for(0s) != std::future_status::ready; ++i) {
-        h.io.run_one_for(10ms);
-    }
-    EXPECT_EQ(seen.wait_for(0s), std::future_status::ready);
+    EXPECT_TRUE(run_until("\"control\":\"Online Local\"", 1));
+    EXPECT_EQ(count("event: state"), states + 1);
+    stop = true;
+    const std::size_t remote = count("\"control\":\"Online Remote\"");
+    asio::post(h.io, [this] { window->GoRemote(); });  // one more write ends the page's read
+    run_until("\"control\":\"Online Remote\"", remote + 1);
     page.join();
+
     // The loop still runs work while the slow client waits.
     bool ran = false;
     asio::post(h.io, [&] { ran = true; });
-    h.io.run_one_for(1s);
+    for (int i = 0; i < 100 && !ran; ++i)
+        h.io.run_one_for(10ms);
     EXPECT_TRUE(ran);
     ::close(slow);
 }
