@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "driver/deadline.h"
+#include "driver/driver_errors.h"
 
 namespace kest {
 
@@ -46,6 +47,33 @@ class HsmsListener : public std::enable_shared_from_this<HsmsListener> {
     ErrorHandler on_error_;
     bool stopped_ = false;
 };
+
+/// Listens on `address`:`port` (port 0: any free one) for `owner`, a transport: an accepted
+/// socket goes to its `accepted`, a failed accept to its `report` as "port open failed". Null,
+/// with "Cannot listen on <where>: <reason>" in `problem`, when the address cannot be bound.
+template <class Owner>
+std::shared_ptr<HsmsListener> ListenFor(std::weak_ptr<Owner> owner,
+                                        void (Owner::*accepted)(asio::ip::tcp::socket),
+                                        void (Owner::*report)(int, const std::string&),
+                                        const asio::any_io_executor& executor,
+                                        const std::string& address, std::uint16_t port,
+                                        std::string& problem) {
+    auto listener = std::make_shared<HsmsListener>(executor);
+    problem = listener->Listen(address, port);
+    if (!problem.empty()) {
+        problem = "Cannot listen on " + (address.empty() ? "0.0.0.0" : address) + ":" +
+                  std::to_string(port) + ": " + problem;
+        return nullptr;
+    }
+    listener->Start(
+        [owner, accepted](asio::ip::tcp::socket socket) {
+            if (auto self = owner.lock()) ((*self).*accepted)(std::move(socket));
+        },
+        [owner, report](const std::string& text) {
+            if (auto self = owner.lock()) ((*self).*report)(driver_error::kPortOpenFailed, text);
+        });
+    return listener;
+}
 
 /// One connection attempt of the active side, bounded in time.
 class HsmsConnector : public std::enable_shared_from_this<HsmsConnector> {

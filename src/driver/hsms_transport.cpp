@@ -97,24 +97,11 @@ std::uint16_t HsmsTransport::ListeningPort() const {
 }
 
 void HsmsTransport::Listen() {
-    listener_ = std::make_shared<HsmsListener>(executor_);
-    std::string where = (settings_.local_address.empty() ? "0.0.0.0" : settings_.local_address) +
-                        ":" + std::to_string(settings_.local_port);
-    std::string problem = listener_->Listen(settings_.local_address, settings_.local_port);
-    if (!problem.empty()) {
-        listener_.reset();
-        PostReport(driver_error::kPortOpenFailed, "Cannot listen on " + where + ": " + problem);
-        return;
-    }
+    std::string problem;
+    listener_ = ListenFor(weak_from_this(), &HsmsTransport::Accepted, &HsmsTransport::Report,
+                          executor_, settings_.local_address, settings_.local_port, problem);
+    if (!listener_) return PostReport(driver_error::kPortOpenFailed, problem);
     Note("Listening on " + listener_->Where());
-    std::weak_ptr<HsmsTransport> weak = weak_from_this();
-    listener_->Start(
-        [weak](asio::ip::tcp::socket socket) {
-            if (auto self = weak.lock()) self->Accepted(std::move(socket));
-        },
-        [weak](const std::string& text) {
-            if (auto self = weak.lock()) self->Report(driver_error::kPortOpenFailed, text);
-        });
 }
 
 void HsmsTransport::ConnectAttempt() {
