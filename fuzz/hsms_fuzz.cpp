@@ -1,4 +1,5 @@
-// Feeds arbitrary bytes to the HSMS frame reader, cut into pieces whose sizes the input chooses.
+// Feeds arbitrary bytes to the HSMS frame reader, cut into pieces whose sizes the input chooses,
+// copied in (odd sizes) or read into the room the reader offers (even sizes).
 // Every frame that comes out must re-encode to exactly the bytes it was cut from, and its body
 // must either decode as SECS-II or be refused with a codec error; the reader must never hold more
 // than the bytes given.
@@ -22,7 +23,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t consumed = 0;  // bytes of the stream accounted for by whole frames
     for (std::size_t at = 0; at < stream.size(); at += chunk) {
         std::size_t n = std::min(chunk, stream.size() - at);
-        reader.Append(stream.subspan(at, n));
+        if (chunk % 2 == 1) {
+            reader.Append(stream.subspan(at, n));
+        } else {
+            for (std::size_t fed = 0; fed < n;) {  // as a socket read: into the room given
+                auto room = reader.Prepare(chunk);
+                if (room.empty()) std::abort();  // a read into no room would end the link
+                std::size_t count = std::min(room.size(), n - fed);
+                std::memcpy(room.data(), stream.data() + at + fed, count);
+                reader.Commit(count);
+                fed += count;
+            }
+        }
         for (;;) {
             std::optional<kest::hsms::Frame> frame;
             try {
