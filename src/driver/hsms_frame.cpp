@@ -146,12 +146,14 @@ std::span<std::uint8_t> FrameReader::Room(std::size_t at_least) {
         if (capacity_ > kRetainedBuffer && !last_frame_large_) Reserve(0);
     }
     if (capacity_ - end_ < at_least) {
-        if (begin_ > 0) {
-            std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
-            end_ -= begin_;
+        const std::size_t kept = end_ - begin_;
+        if (capacity_ - kept >= at_least) {  // moving the unread bytes down makes the room
+            std::memmove(buffer_.get(), buffer_.get() + begin_, kept);
+            end_ = kept;
             begin_ = 0;
+        } else {  // a new buffer, which takes only the unread bytes along
+            Reserve(std::max(kept + at_least, 2 * capacity_));
         }
-        if (capacity_ - end_ < at_least) Reserve(std::max(end_ + at_least, 2 * capacity_));
     }
     return {buffer_.get() + end_, capacity_ - end_};
 }

@@ -7,17 +7,20 @@ namespace kest {
 void ConsoleFeed::Publish(std::string state) {
     {
         const std::lock_guard lock(mutex_);
-        state_ = Entry{next_id_++, "", std::move(state)};
-        entries_.push_back(state_);
-        if (entries_.size() > kKept) entries_.pop_front();
+        state_ = Push("", std::move(state));
     }
     changed_.notify_all();
 }
 
 void ConsoleFeed::AddNote(std::string kind, std::string line) {
     const std::lock_guard lock(mutex_);
-    entries_.push_back(Entry{next_id_++, std::move(kind), std::move(line)});
+    Push(std::move(kind), std::move(line));
+}
+
+const ConsoleFeed::Entry& ConsoleFeed::Push(std::string kind, std::string text) {
+    entries_.push_back(Entry{next_id_++, std::move(kind), std::move(text)});
     if (entries_.size() > kKept) entries_.pop_front();
+    return entries_.back();
 }
 
 void ConsoleFeed::Wake() {

@@ -46,6 +46,8 @@ class ConsoleFeed {
         std::string kind;  // a note's kind; empty for a state
         std::string text;  // a note's line, or the state's JSON
     };
+    // Numbers and keeps an entry, dropping the oldest beyond kKept (mutex_ held).
+    const Entry& Push(std::string kind, std::string text);
     static FeedItem Item(const Entry& entry);
 
     std::mutex mutex_;
